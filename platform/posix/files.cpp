@@ -1,0 +1,106 @@
+// POSIX only: files and directories; Windows paths mapped onto this system.
+#include "../files.h"
+#include "paths.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace posix {
+
+std::string system_drive_directory() {
+    const char* drive = std::getenv("SystemDrive");
+    if (drive == nullptr || *drive == '\0') return "/";
+    return drive;
+}
+
+}  // namespace posix
+
+std::string native_path(const std::string& path) {
+    std::string rest = path;
+    std::string prefix;
+    if (rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':') {
+        prefix = posix::system_drive_directory();
+        rest.erase(0, 2);
+        if (!prefix.empty() && prefix.back() == '/' && !rest.empty() && (rest[0] == '/' || rest[0] == '\\'))
+            prefix.pop_back();
+        else if (!rest.empty() && rest[0] != '/' && rest[0] != '\\' && prefix.back() != '/')
+            prefix += '/';
+    }
+    for (char& c : rest)
+        if (c == '\\') c = '/';
+    return prefix + rest;
+}
+
+bool path_exists(const std::string& path) {
+    struct stat info;
+    return ::stat(native_path(path).c_str(), &info) == 0;
+}
+
+bool create_directory(const std::string& path) {
+    return ::mkdir(native_path(path).c_str(), 0777) == 0;
+}
+
+bool delete_file(const std::string& path) {
+    return ::unlink(native_path(path).c_str()) == 0;
+}
+
+std::FILE* open_file(const std::string& path, const char* mode) {
+    return std::fopen(native_path(path).c_str(), mode);
+}
+
+namespace {
+
+// One write(2) per text: with O_APPEND the kernel places it at the end of the
+// file as one piece, so lines of concurrent writers never interleave.
+bool write_all(int fd, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+int open_for_append(const std::string& path) {
+    return ::open(native_path(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
+
+}  // namespace
+
+bool append_to_file(const std::string& path, std::string_view text) {
+    int fd = open_for_append(path);
+    if (fd < 0) return false;
+    bool ok = write_all(fd, text);
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+AppendFile::AppendFile(const std::string& path) {
+    int fd = open_for_append(path);
+    if (fd >= 0) handle_ = fd;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+bool AppendFile::write(std::string_view text) {
+    if (!is_open()) return false;
+    if (!write_all(static_cast<int>(handle_), text)) good_ = false;
+    return good_;
+}
+
+void AppendFile::close() {
+    if (!is_open()) return;
+    if (::close(static_cast<int>(handle_)) != 0) good_ = false;
+    handle_ = invalid;
+}
+
+}  // namespace platform

@@ -1,0 +1,112 @@
+// Windows only: files and directories through the wide-character API.
+#include "../files.h"
+#include "wide.h"
+
+#include <string>
+
+namespace platform {
+
+std::string native_path(const std::string& path) { return path; }
+
+bool path_exists(const std::string& path) {
+    return ::GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool create_directory(const std::string& path) {
+    return ::CreateDirectoryW(win32::widen(path).c_str(), nullptr) != 0;
+}
+
+bool delete_file(const std::string& path) { return ::DeleteFileW(win32::widen(path).c_str()) != 0; }
+
+std::FILE* open_file(const std::string& path, const char* mode) {
+    return ::_wfopen(win32::widen(path).c_str(), win32::widen(mode).c_str());
+}
+
+namespace {
+
+// FILE_APPEND_DATA without FILE_WRITE_DATA makes every WriteFile an append
+// at the current end of the file. Read access is only there because
+// LockFileEx needs it (see write_whole).
+HANDLE open_for_append(const std::string& path) {
+    return ::CreateFileW(win32::widen(path).c_str(), FILE_APPEND_DATA | GENERIC_READ | SYNCHRONIZE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Appending writers serialise on one byte far beyond any real end of file.
+// Windows already makes each append atomic, but Wine places an append at the
+// end it last saw, so two writers at once could overwrite each other's line.
+class AppendLock {
+public:
+    explicit AppendLock(HANDLE file) : file_(file) {
+        overlapped_.Offset = 0;
+        overlapped_.OffsetHigh = 0x40000000;
+        locked_ = ::LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &overlapped_) != 0;
+    }
+    ~AppendLock() {
+        if (locked_) ::UnlockFileEx(file_, 0, 1, 0, &overlapped_);
+    }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    HANDLE file_;
+    OVERLAPPED overlapped_{};
+    bool locked_ = false;
+};
+
+std::string with_crlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 2);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+bool write_whole(HANDLE file, std::string_view text) {
+    std::string stored = with_crlf(text);
+    AppendLock lock(file);
+    const char* data = stored.data();
+    std::size_t left = stored.size();
+    while (left > 0) {
+        DWORD written = 0;
+        DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool append_to_file(const std::string& path, std::string_view text) {
+    win32::Handle file(open_for_append(path));
+    if (!file.valid()) return false;
+    bool ok = write_whole(file.get(), text);
+    if (!::CloseHandle(file.release())) ok = false;
+    return ok;
+}
+
+AppendFile::AppendFile(const std::string& path) {
+    HANDLE file = open_for_append(path);
+    if (file != INVALID_HANDLE_VALUE) handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+AppendFile::~AppendFile() { close(); }
+
+bool AppendFile::write(std::string_view text) {
+    if (!is_open()) return false;
+    if (!write_whole(reinterpret_cast<HANDLE>(handle_), text)) good_ = false;
+    return good_;
+}
+
+void AppendFile::close() {
+    if (!is_open()) return;
+    if (!::CloseHandle(reinterpret_cast<HANDLE>(handle_))) good_ = false;
+    handle_ = invalid;
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "testsupport.h"
+
+#include "platform/cmdline.h"
+#include "platform/module.h"
+#include "platform/process.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+fs::path binaryDirectory() { return fs::path(platform::own_program_path()).parent_path(); }
+
+fs::path builtProgram(const std::string& name) { return binaryDirectory() / (name + NICFW_EXE_SUFFIX); }
+
+fs::path stagedPackageDirectory() { return binaryDirectory().parent_path() / "package"; }
+
+TempDir::TempDir(const std::string& label) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = fs::temp_directory_path() /
+                             (label + "-" + std::to_string(platform::current_process_id()) + "-" +
+                              std::to_string(counter++) + "-" + std::to_string(random() % 100000));
+        std::error_code error;
+        if (fs::create_directory(candidate, error)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string normalizeLineEnds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+std::string readText(const fs::path& path) { return normalizeLineEnds(readFile(path)); }
+
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::uintmax_t fileSize(const fs::path& path) {
+    std::error_code error;
+    std::uintmax_t size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+RunResult runProgram(const fs::path& program, const std::vector<std::string>& arguments,
+                     const fs::path& workingDirectory, const std::string& input) {
+    TempDir io("nicfw-io");
+    writeFile(io / "stdin", input);
+    std::string commandLine = platform::quote_argument(program.string());
+    for (const std::string& argument : arguments) commandLine += " " + platform::quote_argument(argument);
+
+    platform::RedirectedRun run;
+    run.commandLine = commandLine;
+    run.workingDirectory = workingDirectory.string();
+    run.stdinPath = (io / "stdin").string();
+    run.stdoutPath = (io / "stdout").string();
+    run.stderrPath = (io / "stderr").string();
+    platform::ProcessOutcome outcome = platform::run_redirected(run);
+
+    RunResult result;
+    result.started = outcome.started;
+    result.exitCode = outcome.exitCode;
+    result.out = readText(io / "stdout");
+    result.err = readText(io / "stderr");
+    return result;
+}
+
+}  // namespace testsupport
