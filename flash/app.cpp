@@ -1,0 +1,69 @@
+#include "app.h"
+#include "interactive.h"
+#include "log.h"
+#include "options.h"
+#include "reportrun.h"
+#include "runstate.h"
+#include "status.h"
+
+#include "platform/files.h"
+
+#include <exception>
+
+namespace kelvor {
+
+namespace {
+
+std::uint32_t runSelectedMode(RunMode mode) {
+    switch (mode) {
+    case RunMode::UsageUnsilenced:
+        runState().silentMode = false;
+        printUsage();
+        return 0;
+    case RunMode::Usage:
+        printUsage();
+        return 0;
+    case RunMode::ShowCurrent:
+        return showCurrent();
+    case RunMode::WriteReport:
+        return runReportMode("discover");
+    case RunMode::UpdateFromReport:
+        return runReportMode("update");
+    case RunMode::VersionReport:
+        return versionReport();
+    case RunMode::Identify:
+        return 1;
+    case RunMode::Interactive:
+        return runInteractiveUpdate();
+    }
+    return 0;
+}
+
+void reportUnexpectedError(const char* what) {
+    LogLine log;
+    log << "An unexpected error has occurred.  Firmware update will not be completed." << what;
+    log.emit(true);
+}
+
+}  // namespace
+
+std::uint32_t runKelvor(const std::vector<std::string>& arguments) {
+    try {
+        if (readArguments(arguments) == ArgumentsOutcome::UsageShown) return 0;
+        writeStartupHeader();
+        if (!platform::path_exists(CatalogFileName)) {
+            LogLine log;
+            log << "Supporting file is missing (" << CatalogFileName << "), Could not proceed!";
+            log.emit(true);
+            return 0;
+        }
+        return runSelectedMode(selectRunMode(runState().flags));
+    } catch (const std::exception& error) {
+        reportUnexpectedError(error.what());
+    } catch (...) {
+        reportUnexpectedError("");
+    }
+    return 0;
+}
+
+}  // namespace kelvor

@@ -1,0 +1,92 @@
+#include "catalog.h"
+#include "log.h"
+#include "runstate.h"
+#include "xmlvalues.h"
+
+#include "xml/dom.h"
+
+#include <cstdio>
+
+namespace kelvor {
+
+namespace {
+
+std::string padLeft(const std::string& text, std::size_t width) {
+    if (text.size() >= width) return text;
+    return std::string(width - text.size(), ' ') + text;
+}
+
+CatalogEntry readEntry(const dom::DomNode& node) {
+    CatalogEntry entry;
+    entry.name = attributeOrBlank(node, "name");
+    entry.venid = attributeOrBlank(node, "venid");
+    entry.devid = attributeOrBlank(node, "devid");
+    entry.subvenid = attributeOrBlank(node, "subvenid");
+    entry.subdevid = attributeOrBlank(node, "subdevid");
+    entry.rom = attributeOrBlank(node, "rom");
+    entry.fwFile = attributeOrBlank(node, "fwFile");
+    if (!entry.rom.empty()) entry.romVersion = parseVersion(entry.rom);
+    return entry;
+}
+
+void storeEntry(const dom::DomNode& node) {
+    RunState& state = runState();
+    CatalogEntry entry = readEntry(node);
+    if (!entry.fwFile.empty() && !state.firstImageFileSet) {
+        state.firstImageFile = entry.fwFile;
+        state.firstImageFileSet = true;
+    }
+    std::string key = catalogKey(entry.venid, entry.devid, entry.subvenid, entry.subdevid);
+    state.catalog[key] = std::move(entry);
+}
+
+}  // namespace
+
+std::string catalogKey(const std::string& venid, const std::string& devid, const std::string& subvenid,
+                       const std::string& subdevid) {
+    return padLeft(venid, 4) + "-" + padLeft(devid, 4) + "-" + padLeft(subvenid, 4) + "-" + padLeft(subdevid, 4);
+}
+
+std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subvenid, std::uint32_t subdevid) {
+    char key[64];
+    std::snprintf(key, sizeof key, "%04X-%04X-%04X-%04X", venid, devid, subvenid, subdevid);
+    return key;
+}
+
+int loadCatalog() {
+    dom::DomParseResult result;
+    dom::DomNode root = dom::parse_file(CatalogFileName, "nic_fw_package", &result);
+    if (result.error != dom::DomError::None) {
+        LogLine log;
+        log << "\n\nLoading configuration file " << CatalogFileName
+            << " Error code: " << static_cast<int>(result.error) << "\n";
+        if (result.error == dom::DomError::FileNotFound)
+            log << "File Not found!- Please make sure " << CatalogFileName << " is available.";
+        log.emit(false);
+        return 0;
+    }
+    for (int i = 0; i < root.child_count(); ++i) {
+        dom::DomNode group = root.child_at(i);
+        if (!hasName(group, "nic")) continue;
+        for (int j = 0; j < group.child_count(); ++j) {
+            dom::DomNode entry = group.child_at(j);
+            if (hasName(entry, "nic")) storeEntry(entry);
+        }
+    }
+    return 0;
+}
+
+bool lookupCatalog(const std::string& key, CatalogEntry* entry) {
+    const auto& catalog = runState().catalog;
+    auto found = catalog.find(key);
+    if (found == catalog.end()) {
+        LogLine log;
+        log << "PCI Id " << key << " details could not find with " << CatalogFileName;
+        log.emit(false);
+        return false;
+    }
+    if (entry != nullptr) *entry = found->second;
+    return true;
+}
+
+}  // namespace kelvor

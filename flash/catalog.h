@@ -1,0 +1,26 @@
+// The firmware catalog NICFWData.xml: the adapter models the package
+// supports, keyed by PCI identity, with the firmware each one gets.
+#pragma once
+
+#include "records.h"
+
+#include <string>
+
+namespace kelvor {
+
+// "%04s-%04s-%04s-%04s": each identity text right-aligned in at least four
+// characters, padded with blanks (never zeros) and never cut. Only a catalog
+// that writes four upper-case hexadecimal digits matches discovered keys.
+std::string catalogKey(const std::string& venid, const std::string& devid, const std::string& subvenid,
+                       const std::string& subdevid);
+
+// "%04X-%04X-%04X-%04X": the key of a discovered adapter.
+std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subvenid, std::uint32_t subdevid);
+
+// Reads the catalog into the run state; problems are only logged. Returns 0.
+int loadCatalog();
+
+// Exact lookup; on a miss logs the "PCI Id ... details could not find" line.
+bool lookupCatalog(const std::string& key, CatalogEntry* entry);
+
+}  // namespace kelvor

@@ -1,0 +1,64 @@
+#include "discovery.h"
+#include "catalog.h"
+#include "commands.h"
+#include "log.h"
+#include "report.h"
+#include "runstate.h"
+
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace kelvor {
+
+std::uint32_t do_command(const std::string& commandLine) {
+    LogLine log;
+    log << commandLine;
+    log.emit(false);
+
+    platform::ProcessOutcome outcome = platform::run_hidden(commandLine);
+    if (!outcome.started) {
+        runState().flags |= flag::ErrorOccurred;
+        return 1;
+    }
+    log << "do_command: exitCode: " << outcome.exitCode;
+    log.emit(false);
+    return outcome.exitCode;
+}
+
+std::uint32_t discoverAdapters() {
+    RunState& state = runState();
+    if (state.discoveryDone) return 0;
+
+    loadCatalog();
+    // An old file must never be taken for this run's answer.
+    if (platform::path_exists(DiscoveryFileName)) platform::delete_file(DiscoveryFileName);
+
+    LogLine log;
+    if (!platform::path_exists(state.firstImageFile)) {
+        log << "Could not find " << state.firstImageFile;
+        log.emit(false);
+    }
+
+    std::uint32_t code = do_command(discoveryCommand(state.firstImageFile, DiscoveryFileName));
+    if (!platform::path_exists(DiscoveryFileName)) {
+        log << "Could not generate hardware discovery details. Diravi P3P device discovery failed!" << code;
+        log.emit(false);
+        return code;
+    }
+
+    if (code != 0) {
+        log << "Diravi P3P device discovery failed with error code " << code;
+        log.emit(false);
+    } else if (readDiscoveryReport(DiscoveryFileName) == 0) {
+        state.discoveryDone = true;
+        log << "Diravi P3P device discovery completed successfully.!";
+        log.emit(false);
+    }
+    if (platform::path_exists(DiscoveryFileName) && platform::delete_file(DiscoveryFileName) && state.debugMode) {
+        log << DiscoveryFileName << " is deleted!";
+        log.emit(false);
+    }
+    return code;
+}
+
+}  // namespace kelvor

@@ -1,0 +1,180 @@
+#include "interactive.h"
+#include "discovery.h"
+#include "log.h"
+#include "reportrun.h"
+#include "runstate.h"
+#include "status.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kelvor {
+
+namespace {
+
+// One bounded read per answer.
+constexpr std::size_t AnswerLimit = 259;
+
+std::string padRight(const std::string& text, std::size_t width) {
+    if (text.size() >= width) return text;
+    return text + std::string(width - text.size(), ' ');
+}
+
+// Reads one answer line of at most AnswerLimit characters. The rest of an
+// overlong line is read and dropped, so it cannot answer the next prompt.
+bool readAnswerLine(std::string& line) {
+    char buffer[AnswerLimit + 1];
+    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
+    line.assign(buffer);
+    if (line.empty() || line.back() != '\n') {
+        int c;
+        while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
+        }
+    }
+    return true;
+}
+
+bool isOneOf(const std::string& line, std::initializer_list<const char*> words) {
+    for (const char* word : words)
+        if (line == word) return true;
+    return false;
+}
+
+struct SummaryRow {
+    bool (*applies)(const RunState&);
+    const char* line;
+    std::uint32_t exitCode;
+};
+
+// Tested in this order: errors first, then the status bits of -n (which
+// accumulate, so recommended wins over newer and newer over same), then the
+// updated bit.
+const SummaryRow SummaryRows[] = {
+    {[](const RunState& s) { return s.has(flag::ErrorOccurred); }, "NIC firmware update completed with errors", 0},
+    {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusRecommended); },
+     "NIC firmware update is recommended.", 4},
+    {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusNewer); },
+     "NIC firmware update is not recommended.", 6},
+    {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusSame); },
+     "NIC firmware update is not recommended.", 5},
+    {[](const RunState& s) { return s.has(flag::Updated); }, "NIC firmware update complete", 1},
+};
+
+std::uint32_t summarize() {
+    const RunState& state = runState();
+    LogLine log;
+    for (const SummaryRow& row : SummaryRows) {
+        if (row.applies(state)) {
+            log << row.line;
+            log.emit(true);
+            return row.exitCode;
+        }
+    }
+    log << "No firmware is selected for update.";
+    log.emit(true);
+    return 3;
+}
+
+}  // namespace
+
+std::uint32_t runInteractiveUpdate() {
+    discoverAdapters();
+    RunState& state = runState();
+    LogLine log;
+    if (state.supportedCount == 0 || state.adapters.empty()) {
+        log << "No supported network adapters for firmware upgrade.";
+        log.emit(true);
+        return 3;
+    }
+    for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index) {
+        offerAdapter(index);
+        if (state.has(flag::Cancelled)) {
+            log << "Firmware upgrade is cancelled by User!";
+            log.emit(true);
+            return 3;
+        }
+    }
+    for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index)
+        flashAdapter(index);
+    return summarize();
+}
+
+void offerAdapter(std::size_t index) {
+    RunState& state = runState();
+    const AdapterRecord& shown = state.adapters[index];
+    LogLine log;
+    log << "Found " << shown.productId << " MAC: " << padRight(shown.macAddress, 17) << "( v" << shown.installed.text()
+        << " )";
+    log.emit(true);
+
+    Answer answer = decideUpdate(index);
+    AdapterRecord& adapter = state.adapters[index];
+    if (answer == AnswerYes) {
+        adapter.flags |= AdapterSelected;
+    } else {
+        if (answer == AnswerQuit) state.flags |= flag::Cancelled;
+        adapter.flags = 0;
+    }
+}
+
+Answer decideUpdate(std::size_t index) {
+    RunState& state = runState();
+    std::string question = buildUpdateQuestion(index);
+    const AdapterRecord& adapter = state.adapters[index];
+    VersionClass versionClass = classifyVersion(adapter.installed, adapter.available);
+
+    if (state.has(flag::StatusOnly)) {
+        state.flags |= versionClass == VersionClass::Older  ? flag::StatusRecommended
+                       : versionClass == VersionClass::Same ? flag::StatusSame
+                                                            : flag::StatusNewer;
+        return AnswerNo;
+    }
+    if (versionClass == VersionClass::Older) return askYesNoQuit(question, AnswerYes, AnswerYes, "y");
+
+    LogLine log;
+    log << "\n"
+        << (versionClass == VersionClass::Same
+                ? "*** WARNING *** - Installed firmware is the same version as selected firmware"
+                : "*** WARNING *** - Installed firmware is more recent than selected firmware")
+        << "\n";
+    log.emit(true);
+    return askYesNoQuit(question, AnswerNo, AnswerNo, "n");
+}
+
+std::string buildUpdateQuestion(std::size_t index) {
+    const AdapterRecord& adapter = runState().adapters[index];
+    return "\nUpdate firmware on '" + adapter.name + "' (" + adapter.location + ") : " + "From Bootcode " +
+           adapter.installed.text() + " To " + adapter.available.text() + " ?";
+}
+
+Answer askYesNoQuit(const std::string& question, Answer defaultAnswer, Answer emptyLineAnswer,
+                    const std::string& defaultLetter) {
+    const RunState& state = runState();
+    if (state.has(flag::Silent)) return state.has(flag::Force) ? AnswerYes : defaultAnswer;
+    if (state.has(flag::AssumeDefault)) return defaultAnswer;
+
+    std::string prompt = question + " y/n/q (" + defaultLetter + ") ";
+    writeConsole(prompt);
+    LogLine log;
+    log << prompt;
+    log.emit(false);
+
+    std::string line;
+    if (!readAnswerLine(line)) {
+        log << "Unknown input problem!\nQuit...";
+        log.emit(true);
+        return AnswerQuit;
+    }
+    log << question << " " << line;
+    log.emit(false);
+
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    // A line typed on Windows ends in "\r\n" when it arrives through a pipe.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) return emptyLineAnswer;
+    if (isOneOf(line, {"y", "yes", "Y", "Yes", "YES"})) return AnswerYes;
+    if (isOneOf(line, {"q", "Q", "Quit", "QUIT", "quit"})) return AnswerQuit;
+    return AnswerNo;
+}
+
+}  // namespace kelvor

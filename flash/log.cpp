@@ -1,0 +1,95 @@
+#include "log.h"
+#include "runstate.h"
+
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/module.h"
+#include "platform/system.h"
+
+#include <cstdio>
+
+namespace kelvor {
+
+namespace {
+
+const std::string Dashes76(76, '-');
+const std::string Dashes30(30, '-');
+constexpr const char* MakerNotice = "Copyright (C) Tarn Corporation. All rights reserved.";
+
+std::string logDirectoryRoot() {
+    std::string windows = platform::windows_directory();
+    char drive = windows.empty() ? 'C' : windows[0];
+    return std::string(1, drive) + ":/ykzsystem/";
+}
+
+// Creates the two directories and remembers the path; failures are ignored,
+// the lines are then only lost from the file.
+void buildLogPath() {
+    std::string root = logDirectoryRoot();
+    if (!platform::path_exists(root)) platform::create_directory(root);
+    std::string logDirectory = root + "log/";
+    platform::create_directory(logDirectory);
+    runState().logPath = logDirectory + "zizador.log";
+}
+
+std::string banner() {
+    return Dashes76 + "\n" + UtilityTitle + " (" + programVersion() + ")\n" + MakerNotice + "\n" + Dashes76 + "\n";
+}
+
+}  // namespace
+
+LogLine& LogLine::operator<<(std::string_view text) {
+    buffer_.append(text);
+    return *this;
+}
+
+LogLine& LogLine::operator<<(char c) {
+    buffer_ += c;
+    return *this;
+}
+
+void LogLine::emit(bool echo) {
+    const RunState& state = runState();
+    std::string line = buffer_ + "\n";
+    if (!state.logPath.empty()) platform::append_to_file(state.logPath, line);
+    if ((state.debugMode || echo) && !state.silentMode) writeConsole(line);
+    buffer_.clear();
+}
+
+void writeConsole(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::string programVersion() {
+    platform::FileVersion version;
+    if (!platform::own_file_version(version)) return "0.0.0.0";
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+           std::to_string(version.build) + "." + std::to_string(version.revision);
+}
+
+std::string logFilePath() { return logDirectoryRoot() + "log/zizador.log"; }
+
+void writeStartupHeader() {
+    buildLogPath();
+    const RunState& state = runState();
+    platform::AppendFile file(state.logPath);
+
+    std::string text = banner();
+    if (!state.silentMode) {
+        writeConsole("\n");
+        writeConsole(text);
+        writeConsole("\n");
+    }
+    file.write(text);
+    platform::set_console_title(UtilityTitle);
+
+    std::string stamp = "Time: " + platform::local_time_asctime() + Dashes30;
+    if (file.good()) {
+        file.write(stamp + "\n");
+        file.close();
+    }
+    if (state.debugMode && !state.silentMode) writeConsole(stamp + "\n");
+}
+
+}  // namespace kelvor

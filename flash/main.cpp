@@ -1,0 +1,10 @@
+// Kelvor: the adapter firmware flash utility.
+#include "app.h"
+
+#include "platform/arguments.h"
+#include "platform/console.h"
+
+int main(int argc, char** argv) {
+    platform::size_console();
+    return static_cast<int>(kelvor::runKelvor(platform::program_arguments(argc, argv)));
+}

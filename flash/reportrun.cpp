@@ -1,0 +1,93 @@
+#include "reportrun.h"
+#include "commands.h"
+#include "discovery.h"
+#include "log.h"
+#include "runstate.h"
+
+#include "platform/files.h"
+#include "platform/process.h"
+
+#include <cstdint>
+
+namespace kelvor {
+
+namespace {
+
+constexpr const char* LongDurationNotice = "The Firmware Upgrade will take several minutes.Please be patient.";
+
+std::string padRight(const std::string& text, std::size_t width) {
+    if (text.size() >= width) return text;
+    return text + std::string(width - text.size(), ' ');
+}
+
+}  // namespace
+
+std::uint32_t runReportMode(const std::string& modeWord) {
+    discoverAdapters();
+    RunState& state = runState();
+    LogLine log;
+    if (state.supportedCount == 0 || state.adapters.empty()) {
+        log << "No supported network adapters for firmware upgrade.";
+        log.emit(true);
+        return 3;
+    }
+
+    const bool discover = modeWord.find("discover") != std::string::npos;
+    std::string command;
+    if (discover) {
+        command = discoveryCommand(state.firstImageFile, state.reportFileName);
+    } else {
+        if (!platform::path_exists(state.reportFileName)) {
+            log << "Firmware upgrade error: File not found - " << state.reportFileName;
+            log.emit(true);
+            return 0;
+        }
+        command = updateCommand(state.firstImageFile, state.reportFileName);
+        log << LongDurationNotice;
+        log.emit(true);
+    }
+
+    if (do_command(command) != 0) {
+        log << (discover ? "Failed to generate NIC discovery report to" : "Failed to update the NIC firmware from the file ")
+            << state.reportFileName << "\n";
+        log.emit(true);
+        return 0;
+    }
+    log << (discover ? "Successfully generated NIC discovery report to "
+                     : "Successfully updated the NIC firmware from the file ")
+        << state.reportFileName << "\n";
+    log.emit(true);
+    return 1;
+}
+
+std::uint32_t flashAdapter(std::size_t index) {
+    RunState& state = runState();
+    if (index >= state.adapters.size()) return 0;
+    const AdapterRecord& adapter = state.adapters[index];
+    if ((adapter.flags & AdapterSelected) == 0) return 0;
+
+    LogLine log;
+    if (!state.has(flag::NoticeShown)) {
+        state.flags |= flag::NoticeShown;
+        log << LongDurationNotice;
+        log.emit(true);
+    }
+    log << "\nSelecting " << adapter.productId << " MAC: " << padRight(adapter.macAddress, 12) << " \n";
+    log.emit(true);
+
+    std::string command = flashCommand(adapter.name, state.firstImageFile);
+    std::uint32_t code = do_command(command);
+    if (code != 0) {
+        state.flags |= flag::ErrorOccurred;
+        log << "Command to upgrade firmware failed\n " << command << " -(" << static_cast<std::int32_t>(code) << ")\n";
+        log.emit(true);
+        return code;
+    }
+    state.flags |= flag::Updated;
+    log << "MAC " << adapter.macAddress << " upgrade SUCCESS!";
+    log.emit(true);
+    platform::sleep_milliseconds(10);
+    return 0;
+}
+
+}  // namespace kelvor

@@ -1,0 +1,13 @@
+#include "runstate.h"
+
+namespace kelvor {
+
+namespace {
+RunState theRunState;
+}
+
+RunState& runState() { return theRunState; }
+
+void resetRunState() { theRunState = RunState{}; }
+
+}  // namespace kelvor

@@ -1,0 +1,74 @@
+#include "status.h"
+#include "discovery.h"
+#include "log.h"
+#include "runstate.h"
+
+#include "platform/files.h"
+
+#include <tuple>
+
+namespace kelvor {
+
+VersionClass classifyVersion(const VersionTriple& installed, const VersionTriple& available) {
+    auto key = [](const VersionTriple& v) { return std::tie(v.major, v.minor, v.build); };
+    if (key(available) > key(installed)) return VersionClass::Older;
+    if (key(available) == key(installed)) return VersionClass::Same;
+    return VersionClass::Newer;
+}
+
+namespace {
+
+void showAdapter(const AdapterRecord& adapter) {
+    LogLine log;
+    log << "PCI-ID :" << adapter.pciKey << "     Ports: " << adapter.portCount << "\n";
+    log.emit(true);
+
+    log << " MAC                  Interface                   NIC Ports\n";
+    for (const PortRecord& port : adapter.ports)
+        log << port.macAddress << "    " << port.portId << "     " << port.productId << "\n";
+    log.emit(true);
+
+    log << "\n" << "\n" << "  (Installed)             (Available)                     Interface";
+    log.emit(true);
+    log << "  Image    Version        Image    Version   ";
+    log.emit(true);
+    log << std::string(51, '-') << std::string(31, '-');
+    log.emit(true);
+    log << "   Bootcode      " << adapter.installed.text() << "         Bootcode     " << adapter.available.text()
+        << "     " << adapter.name << "\n" << "\n";
+    log.emit(true);
+}
+
+}  // namespace
+
+std::uint32_t showCurrent() {
+    discoverAdapters();
+    const RunState& state = runState();
+    if (state.supportedCount == 0) return 0;
+    for (const AdapterRecord& adapter : state.adapters) showAdapter(adapter);
+    LogLine log;
+    log << "**Note: Show current (/c) option displays ports information for each NIC." << "\n";
+    log.emit(true);
+    return 1;
+}
+
+std::uint32_t versionReport() {
+    discoverAdapters();
+    const RunState& state = runState();
+    LogLine log;
+    if (state.supportedCount == 0 || state.adapters.empty()) {
+        log << "No supported network adapters for firmware upgrade.";
+        log.emit(true);
+        return 3;
+    }
+    if (platform::path_exists(state.reportFileName)) {
+        log << "Created File: " << state.reportFileName << " only with firmware version details.";
+        log.emit(true);
+        return 1;
+    }
+    log << "Failed to create file: " << state.reportFileName << ", only with firmware version details!.";
+    log.emit(true);
+    return 0;
+}
+
+}  // namespace kelvor

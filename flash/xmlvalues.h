@@ -1,0 +1,24 @@
+// Small readers shared by the catalog and the discovery report: exact element
+// names, and attribute values with the files' " " default.
+#pragma once
+
+#include "xml/dom.h"
+
+#include <string>
+
+namespace kelvor {
+
+// True when the element's name is exactly `name`, letter case included.
+bool hasName(const dom::DomNode& node, const char* name);
+
+// The value of the first attribute of that name (compared without regard to
+// case), or " " when it is missing or has no value.
+std::string attributeOrBlank(const dom::DomNode& node, const char* name);
+
+// Whether the element carries a value for that attribute at all.
+bool hasAttributeValue(const dom::DomNode& node, const char* name);
+
+// The text with blanks, tabs and line ends removed at both ends.
+std::string trimmed(const std::string& text);
+
+}  // namespace kelvor
