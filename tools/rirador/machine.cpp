@@ -24,6 +24,7 @@ constexpr StateKey FaultKeyTable[] = {
     {"discover_exit", ValueKind::ExitCode, "0"}, {"discover_leaves_file", ValueKind::YesNo, "no"},
     {"discover_crash", ValueKind::YesNo, "no"},  {"report", ValueKind::ReportShape, "normal"},
     {"update_exit", ValueKind::ExitCode, "0"},   {"delay_ms", ValueKind::Milliseconds, "0"},
+    {"report_file", ValueKind::Text, ""},
 };
 
 constexpr std::string_view ReportShapeNames[] = {"normal", "malformed", "wrong_type", "wrong_root"};

@@ -64,7 +64,17 @@ Outcome discover(const Machine& machine, const Request& request) {
     if (injected != 0 && !faults.enabled("discover_leaves_file"))
         return {injected, "rirador: simulated discovery failure"};
 
-    if (!writeWholeFile(request.file, renderReport(machine)))
+    // A canned report stands in for the machine's own, byte for byte, so a
+    // test can hand the utility any content the vendor's tool might write.
+    std::string report;
+    if (std::string canned = faults.text("report_file"); !canned.empty()) {
+        std::optional<std::string> bytes = readWholeFile(canned);
+        if (!bytes) return {exitcode::CannotWrite, "rirador: cannot read the canned report " + canned};
+        report = std::move(*bytes);
+    } else {
+        report = renderReport(machine);
+    }
+    if (!writeWholeFile(request.file, report))
         return {exitcode::CannotWrite, "rirador: cannot write the report " + request.file};
     if (injected != 0) return {injected, "rirador: simulated discovery failure after writing " + request.file};
     return {exitcode::Success,
