@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "platform/system.h"
 
+#include <gtest/gtest.h>
+
 namespace fs = std::filesystem;
 
 namespace e2e {
@@ -92,6 +94,7 @@ KelvorRun KelvorPackage::run(const std::vector<std::string>& arguments, const st
     testsupport::RunResult result =
         testsupport::runProgram(testsupport::builtProgram("Kelvor"), arguments, dir_.path(), input);
 
+    EXPECT_TRUE(result.started) << "Kelvor could not be started in " << dir_.path();
     KelvorRun run;
     run.started = result.started;
     run.exitCode = result.exitCode;
