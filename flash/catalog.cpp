@@ -1,6 +1,7 @@
 #include "catalog.h"
 #include "log.h"
 #include "runstate.h"
+#include "textfields.h"
 #include "xmlvalues.h"
 
 #include "xml/dom.h"
@@ -10,11 +11,6 @@
 namespace kelvor {
 
 namespace {
-
-std::string padLeft(const std::string& text, std::size_t width) {
-    if (text.size() >= width) return text;
-    return std::string(width - text.size(), ' ') + text;
-}
 
 CatalogEntry readEntry(const dom::DomNode& node) {
     CatalogEntry entry;

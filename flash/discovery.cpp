@@ -61,4 +61,14 @@ std::uint32_t discoverAdapters() {
     return code;
 }
 
+bool discoverSupportedAdapters() {
+    discoverAdapters();
+    const RunState& state = runState();
+    if (state.supportedCount != 0 && !state.adapters.empty()) return true;
+    LogLine log;
+    log << "No supported network adapters for firmware upgrade.";
+    log.emit(true);
+    return false;
+}
+
 }  // namespace kelvor

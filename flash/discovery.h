@@ -15,4 +15,9 @@ std::uint32_t do_command(const std::string& commandLine);
 // tool's exit code. Callers read the adapter list, not this value.
 std::uint32_t discoverAdapters();
 
+// Runs discovery and tells whether any supported adapter was found; when
+// none was, says so on the console. The run modes then end with 3.
+bool discoverSupportedAdapters();
+inline constexpr std::uint32_t NoSupportedAdapterExitCode = 3;
+
 }  // namespace kelvor

@@ -4,6 +4,7 @@
 #include "reportrun.h"
 #include "runstate.h"
 #include "status.h"
+#include "textfields.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,11 +15,6 @@ namespace {
 
 // One bounded read per answer.
 constexpr std::size_t AnswerLimit = 259;
-
-std::string padRight(const std::string& text, std::size_t width) {
-    if (text.size() >= width) return text;
-    return text + std::string(width - text.size(), ' ');
-}
 
 // Reads one answer line of at most AnswerLimit characters. The rest of an
 // overlong line is read and dropped, so it cannot answer the next prompt.
@@ -78,14 +74,9 @@ std::uint32_t summarize() {
 }  // namespace
 
 std::uint32_t runInteractiveUpdate() {
-    discoverAdapters();
+    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
     RunState& state = runState();
     LogLine log;
-    if (state.supportedCount == 0 || state.adapters.empty()) {
-        log << "No supported network adapters for firmware upgrade.";
-        log.emit(true);
-        return 3;
-    }
     for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index) {
         offerAdapter(index);
         if (state.has(flag::Cancelled)) {

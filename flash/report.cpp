@@ -2,6 +2,7 @@
 #include "catalog.h"
 #include "log.h"
 #include "runstate.h"
+#include "textfields.h"
 #include "xmlvalues.h"
 
 #include "xml/dom.h"

@@ -3,6 +3,7 @@
 #include "discovery.h"
 #include "log.h"
 #include "runstate.h"
+#include "textfields.h"
 
 #include "platform/files.h"
 #include "platform/process.h"
@@ -15,22 +16,12 @@ namespace {
 
 constexpr const char* LongDurationNotice = "The Firmware Upgrade will take several minutes.Please be patient.";
 
-std::string padRight(const std::string& text, std::size_t width) {
-    if (text.size() >= width) return text;
-    return text + std::string(width - text.size(), ' ');
-}
-
 }  // namespace
 
 std::uint32_t runReportMode(const std::string& modeWord) {
-    discoverAdapters();
+    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
     RunState& state = runState();
     LogLine log;
-    if (state.supportedCount == 0 || state.adapters.empty()) {
-        log << "No supported network adapters for firmware upgrade.";
-        log.emit(true);
-        return 3;
-    }
 
     const bool discover = modeWord.find("discover") != std::string::npos;
     std::string command;

@@ -53,14 +53,9 @@ std::uint32_t showCurrent() {
 }
 
 std::uint32_t versionReport() {
-    discoverAdapters();
+    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
     const RunState& state = runState();
     LogLine log;
-    if (state.supportedCount == 0 || state.adapters.empty()) {
-        log << "No supported network adapters for firmware upgrade.";
-        log.emit(true);
-        return 3;
-    }
     if (platform::path_exists(state.reportFileName)) {
         log << "Created File: " << state.reportFileName << " only with firmware version details.";
         log.emit(true);

@@ -18,7 +18,4 @@ std::string attributeOrBlank(const dom::DomNode& node, const char* name);
 // Whether the element carries a value for that attribute at all.
 bool hasAttributeValue(const dom::DomNode& node, const char* name);
 
-// The text with blanks, tabs and line ends removed at both ends.
-std::string trimmed(const std::string& text);
-
 }  // namespace kelvor

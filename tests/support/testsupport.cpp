@@ -90,7 +90,10 @@ RunResult runProgram(const fs::path& program, const std::vector<std::string>& ar
     TempDir io("nicfw-io");
     writeFile(io / "stdin", input);
     std::string commandLine = platform::quote_argument(program.string());
-    for (const std::string& argument : arguments) commandLine += " " + platform::quote_argument(argument);
+    for (const std::string& argument : arguments) {
+        commandLine += ' ';
+        commandLine += platform::quote_argument(argument);
+    }
 
     platform::RedirectedRun run;
     run.commandLine = commandLine;
