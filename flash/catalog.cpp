@@ -6,7 +6,6 @@
 
 #include "xml/dom.h"
 
-#include <cstdio>
 
 namespace kelvor {
 
@@ -43,9 +42,33 @@ std::string catalogKey(const std::string& venid, const std::string& devid, const
     return padLeft(venid, 4) + "-" + padLeft(devid, 4) + "-" + padLeft(subvenid, 4) + "-" + padLeft(subdevid, 4);
 }
 
+namespace {
+
+// "%04X" of one identity.
+void appendHex(std::string& key, std::uint32_t value) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = Digits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int pad = count; pad < 4; ++pad) key += '0';
+    while (count > 0) key += digits[--count];
+}
+
+}  // namespace
+
 std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subvenid, std::uint32_t subdevid) {
-    char key[64];
-    std::snprintf(key, sizeof key, "%04X-%04X-%04X-%04X", venid, devid, subvenid, subdevid);
+    std::string key;
+    key.reserve(19);
+    appendHex(key, venid);
+    key += '-';
+    appendHex(key, devid);
+    key += '-';
+    appendHex(key, subvenid);
+    key += '-';
+    appendHex(key, subdevid);
     return key;
 }
 
@@ -72,17 +95,16 @@ int loadCatalog() {
     return 0;
 }
 
-bool lookupCatalog(const std::string& key, CatalogEntry* entry) {
+const CatalogEntry* lookupCatalog(const std::string& key) {
     const auto& catalog = runState().catalog;
     auto found = catalog.find(key);
     if (found == catalog.end()) {
         LogLine log;
         log << "PCI Id " << key << " details could not find with " << CatalogFileName;
         log.emit(false);
-        return false;
+        return nullptr;
     }
-    if (entry != nullptr) *entry = found->second;
-    return true;
+    return &found->second;
 }
 
 }  // namespace kelvor

@@ -20,7 +20,8 @@ std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subve
 // Reads the catalog into the run state; problems are only logged. Returns 0.
 int loadCatalog();
 
-// Exact lookup; on a miss logs the "PCI Id ... details could not find" line.
-bool lookupCatalog(const std::string& key, CatalogEntry* entry);
+// Exact lookup; on a miss logs the "PCI Id ... details could not find" line
+// and returns null. The entry stays owned by the catalog.
+const CatalogEntry* lookupCatalog(const std::string& key);
 
 }  // namespace kelvor

@@ -48,11 +48,19 @@ LogLine& LogLine::operator<<(char c) {
     return *this;
 }
 
+// The log file's name is resolved once per log path, not for every line;
+// the file itself is still opened and closed for every line.
+static const platform::AppendTarget& logTarget(const std::string& logPath) {
+    static platform::AppendTarget target;
+    if (target.path() != logPath) target = platform::AppendTarget(logPath);
+    return target;
+}
+
 void LogLine::emit(bool echo) {
     const RunState& state = runState();
-    std::string line = buffer_ + "\n";
-    if (!state.logPath.empty()) platform::append_to_file(state.logPath, line);
-    if ((state.debugMode || echo) && !state.silentMode) writeConsole(line);
+    buffer_ += '\n';
+    if (!state.logPath.empty()) logTarget(state.logPath).append(buffer_);
+    if ((state.debugMode || echo) && !state.silentMode) writeConsole(buffer_);
     buffer_.clear();
 }
 

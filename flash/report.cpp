@@ -8,6 +8,8 @@
 #include "xml/dom.h"
 
 #include <cctype>
+#include <string_view>
+#include <unordered_map>
 #include <limits>
 
 namespace kelvor {
@@ -26,6 +28,31 @@ int hexDigit(char c) {
 
 std::string valueOf(const dom::DomNode& node) { return attributeOrBlank(node, "value"); }
 
+// The element names the reader knows, at any level of the report. Names are
+// compared exactly, letter case included.
+enum class Item {
+    Unknown, Type, TakesEffect, Devices, Device, DeviceId, Venid, Devid, Subvenid, Subdevid, MacAddress, ProductId,
+    BusNumber, DeviceNumber, FuncNumber, FwItem, Ports, Port, PortId, FirmwareId, Version, Action, Shared, Duration,
+    Message,
+};
+
+Item itemOf(const dom::DomNode& node) {
+    static const std::unordered_map<std::string_view, Item> items = {
+        {"type", Item::Type},           {"takes_effect", Item::TakesEffect}, {"devices", Item::Devices},
+        {"device", Item::Device},       {"device_id", Item::DeviceId},       {"venid", Item::Venid},
+        {"devid", Item::Devid},         {"subvenid", Item::Subvenid},        {"subdevid", Item::Subdevid},
+        {"macaddress", Item::MacAddress}, {"product_id", Item::ProductId},   {"busnumber", Item::BusNumber},
+        {"devicenumber", Item::DeviceNumber}, {"funcnumber", Item::FuncNumber}, {"fw_item", Item::FwItem},
+        {"ports", Item::Ports},         {"port", Item::Port},                {"port_id", Item::PortId},
+        {"firmware_id", Item::FirmwareId}, {"version", Item::Version},       {"action", Item::Action},
+        {"shared", Item::Shared},       {"duration", Item::Duration},        {"message", Item::Message},
+    };
+    const char* name = node.name();
+    if (name == nullptr) return Item::Unknown;
+    auto found = items.find(name);
+    return found == items.end() ? Item::Unknown : found->second;
+}
+
 // One read of one report file. Each device starts from a fresh record, so a
 // device that lacks an item never inherits the previous device's value.
 class ReportReader {
@@ -42,7 +69,7 @@ private:
     void readPorts(const dom::DomNode& ports, AdapterRecord& adapter);
     void readPort(const dom::DomNode& port, AdapterRecord& adapter);
     std::uint32_t readIdentity(const dom::DomNode& node, const char* warning);
-    void matchCatalog(AdapterRecord& adapter);
+    void matchCatalog(AdapterRecord&& adapter);
     void writeVersionReport();
 
     std::string fileName_;
@@ -64,16 +91,22 @@ int ReportReader::read() {
     }
     for (int i = 0; i < root.child_count(); ++i) {
         dom::DomNode child = root.child_at(i);
-        if (hasName(child, "type")) {
+        switch (itemOf(child)) {
+        case Item::Type:
             if (valueOf(child) != ReportType) {
                 log_ << "Not an expected file (" << fileName_ << "). Expecting type value as 'DIRAVI_NIC'";
                 log_.emit(false);
                 return result_;
             }
-        } else if (hasName(child, "takes_effect")) {
+            break;
+        case Item::TakesEffect:
             takesEffect_ = valueOf(child);
-        } else if (hasName(child, "devices")) {
+            break;
+        case Item::Devices:
             if (readDevices(child) == Flow::Stop) return result_;
+            break;
+        default:
+            break;
         }
     }
     if (runState().has(flag::VersionReport)) writeVersionReport();
@@ -83,7 +116,7 @@ int ReportReader::read() {
 ReportReader::Flow ReportReader::readDevices(const dom::DomNode& devices) {
     for (int i = 0; i < devices.child_count(); ++i) {
         dom::DomNode device = devices.child_at(i);
-        if (hasName(device, "device") && readDevice(device) == Flow::Stop) return Flow::Stop;
+        if (itemOf(device) == Item::Device && readDevice(device) == Flow::Stop) return Flow::Stop;
     }
     return Flow::Continue;
 }
@@ -98,43 +131,60 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
 
     for (int i = 0; i < device.child_count(); ++i) {
         dom::DomNode item = device.child_at(i);
-        if (hasName(item, "device_id"))
+        switch (itemOf(item)) {
+        case Item::DeviceId:
             adapter.name = trimmed(valueOf(item));
-        else if (hasName(item, "venid"))
+            break;
+        case Item::Venid:
             adapter.venid = readIdentity(item, "Warning!!! - Invalid/Corrupted vendor Id (XML tag: venid) value.");
-        else if (hasName(item, "devid"))
+            break;
+        case Item::Devid:
             adapter.devid = readIdentity(item, "Warning!!! - Invalid/Corrupted device Id (XML tag: devid) value.");
-        else if (hasName(item, "subvenid"))
+            break;
+        case Item::Subvenid:
             adapter.subvenid =
                 readIdentity(item, "Warning!!! - Invalid/Corrupted sub-vendor Id (XML tag: subvenid) value.");
-        else if (hasName(item, "subdevid"))
+            break;
+        case Item::Subdevid:
             adapter.subdevid =
                 readIdentity(item, "Warning!!! - Invalid/Corrupted sub-device Id (XML tag: subdevid) value");
-        else if (hasName(item, "macaddress"))
+            break;
+        case Item::MacAddress:
             adapter.macAddress = valueOf(item);
-        else if (hasName(item, "product_id"))
+            break;
+        case Item::ProductId:
             adapter.productId = valueOf(item);
-        else if (hasName(item, "busnumber"))
+            break;
+        case Item::BusNumber:
             readLocationPart(item, bus);
-        else if (hasName(item, "devicenumber"))
+            break;
+        case Item::DeviceNumber:
             readLocationPart(item, deviceNumber);
-        else if (hasName(item, "funcnumber"))
+            break;
+        case Item::FuncNumber:
             readLocationPart(item, function);
-        else if (hasName(item, "fw_item")) {
+            break;
+        case Item::FwItem:
             if (readFirmwareItem(item, adapter) == Flow::Stop) return Flow::Stop;
-        } else if (hasName(item, "ports"))
+            break;
+        case Item::Ports:
             readPorts(item, adapter);
+            break;
+        default:
+            break;
+        }
     }
     adapter.location = std::to_string(bus) + ":" + std::to_string(deviceNumber) + ":" + std::to_string(function);
     adapter.pciKey = pciKey(adapter.venid, adapter.devid, adapter.subvenid, adapter.subdevid);
-    matchCatalog(adapter);
+    matchCatalog(std::move(adapter));
     return Flow::Continue;
 }
 
 ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, AdapterRecord& adapter) {
     for (int i = 0; i < item.child_count(); ++i) {
         dom::DomNode field = item.child_at(i);
-        if (hasName(field, "type")) {
+        switch (itemOf(field)) {
+        case Item::Type: {
             std::string type = valueOf(field);
             if (type != "ROM") {
                 log_ << "Warning!!! - firmware type is not expected!. Expected type is ROM, current value is "
@@ -142,23 +192,33 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
                 log_.emit(false);
                 return Flow::Stop;
             }
-        } else if (hasName(field, "firmware_id")) {
+            break;
+        }
+        case Item::FirmwareId:
             adapter.firmwareId = valueOf(field);
             adapter.installedText = adapter.firmwareId;
             if (!adapter.firmwareId.empty()) {
                 adapter.installed = parseVersion(adapter.firmwareId);
                 lastInstalledText_ = adapter.installedText;
             }
-        } else if (hasName(field, "version")) {
+            break;
+        case Item::Version:
             adapter.versionText = valueOf(field);
-        } else if (hasName(field, "action")) {
+            break;
+        case Item::Action:
             adapter.action = trimmed(valueOf(field));
-        } else if (hasName(field, "shared")) {
+            break;
+        case Item::Shared:
             adapter.shared = valueOf(field) != "NO";
-        } else if (hasName(field, "duration")) {
+            break;
+        case Item::Duration:
             adapter.duration = decimalValue(valueOf(field));
-        } else if (hasName(field, "message")) {
+            break;
+        case Item::Message:
             adapter.message = hasAttributeValue(field, "value") ? valueOf(field) : std::string();
+            break;
+        default:
+            break;
         }
     }
     return Flow::Continue;
@@ -168,7 +228,7 @@ void ReportReader::readPorts(const dom::DomNode& ports, AdapterRecord& adapter) 
     adapter.portCount = ports.child_count();
     for (int i = 0; i < ports.child_count(); ++i) {
         dom::DomNode port = ports.child_at(i);
-        if (hasName(port, "port")) readPort(port, adapter);
+        if (itemOf(port) == Item::Port) readPort(port, adapter);
     }
 }
 
@@ -185,19 +245,27 @@ void ReportReader::readPort(const dom::DomNode& port, AdapterRecord& adapter) {
     PortRecord record;
     for (int i = 0; i < port.child_count(); ++i) {
         dom::DomNode field = port.child_at(i);
-        if (hasName(field, "port_id")) {
+        switch (itemOf(field)) {
+        case Item::PortId:
             record.portId = valueOf(field);
-        } else if (hasName(field, "product_id")) {
+            break;
+        case Item::ProductId:
             record.productId = valueOf(field);
-        } else if (hasName(field, "funcnumber")) {
+            break;
+        case Item::FuncNumber:
             record.funcNumber = decimalValue(valueOf(field));
-        } else if (hasName(field, "macaddress")) {
+            break;
+        case Item::MacAddress: {
             record.macAddress = valueOf(field);
             dom::DomNode portId = firstChildNamed(port, "port_id");
             if (!portId.empty() && valueOf(portId) == adapter.name) {
                 adapter.macAddress = record.macAddress;
                 adapter.name = valueOf(firstChildNamed(port, "product_id"));
             }
+            break;
+        }
+        default:
+            break;
         }
     }
     adapter.ports.push_back(std::move(record));
@@ -212,14 +280,14 @@ std::uint32_t ReportReader::readIdentity(const dom::DomNode& node, const char* w
     return 0;
 }
 
-void ReportReader::matchCatalog(AdapterRecord& adapter) {
-    CatalogEntry entry;
-    if (!lookupCatalog(adapter.pciKey, &entry)) return;
+void ReportReader::matchCatalog(AdapterRecord&& adapter) {
+    const CatalogEntry* entry = lookupCatalog(adapter.pciKey);
+    if (entry == nullptr) return;
     RunState& state = runState();
     adapter.flags |= AdapterInCatalog;
-    adapter.available = entry.romVersion;
-    lastHitRom_ = entry.rom;
-    state.adapters.push_back(adapter);
+    adapter.available = entry->romVersion;
+    lastHitRom_ = entry->rom;
+    state.adapters.push_back(std::move(adapter));
     ++state.supportedCount;
     result_ = 0;
 }

@@ -6,7 +6,7 @@
 #include "records.h"
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -46,7 +46,8 @@ struct RunState {
     bool silentMode = false;
     std::string logPath;  // empty until the start-up header builds it
 
-    std::map<std::string, CatalogEntry> catalog;  // by catalog key
+    // By catalog key. Only looked up, never walked in order, so a hash map.
+    std::unordered_map<std::string, CatalogEntry> catalog;
     std::string firstImageFile;
     bool firstImageFileSet = false;
 

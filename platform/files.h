@@ -34,6 +34,19 @@ std::FILE* open_file(const std::string& path, const char* mode);
 // is stored as "\r\n", as a text-mode stream would. False on any failure.
 bool append_to_file(const std::string& path, std::string_view text);
 
+// The same appends to one file again and again, with its name resolved once.
+class AppendTarget {
+public:
+    AppendTarget() = default;
+    explicit AppendTarget(const std::string& path);
+    const std::string& path() const { return path_; }
+    bool append(std::string_view text) const;
+
+private:
+    std::string path_;
+    std::string resolved_;  // the system's form of the name
+};
+
 // A file held open for shared appending; each write is one append at the
 // end of the file. Closed on destruction.
 class AppendFile {

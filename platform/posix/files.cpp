@@ -70,14 +70,18 @@ bool write_all(int fd, std::string_view text) {
     return true;
 }
 
-int open_for_append(const std::string& path) {
-    return ::open(native_path(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+int open_native_for_append(const std::string& nativePath) {
+    return ::open(nativePath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
 }
 
 }  // namespace
 
-bool append_to_file(const std::string& path, std::string_view text) {
-    int fd = open_for_append(path);
+bool append_to_file(const std::string& path, std::string_view text) { return AppendTarget(path).append(text); }
+
+AppendTarget::AppendTarget(const std::string& path) : path_(path), resolved_(native_path(path)) {}
+
+bool AppendTarget::append(std::string_view text) const {
+    int fd = open_native_for_append(resolved_);
     if (fd < 0) return false;
     bool ok = write_all(fd, text);
     if (::close(fd) != 0) ok = false;
@@ -85,7 +89,7 @@ bool append_to_file(const std::string& path, std::string_view text) {
 }
 
 AppendFile::AppendFile(const std::string& path) {
-    int fd = open_for_append(path);
+    int fd = open_native_for_append(native_path(path));
     if (fd >= 0) handle_ = fd;
 }
 

@@ -27,8 +27,8 @@ namespace {
 // FILE_APPEND_DATA without FILE_WRITE_DATA makes every WriteFile an append
 // at the current end of the file. Read access is only there because
 // LockFileEx needs it (see write_whole).
-HANDLE open_for_append(const std::string& path) {
-    return ::CreateFileW(win32::widen(path).c_str(), FILE_APPEND_DATA | GENERIC_READ | SYNCHRONIZE,
+HANDLE open_for_append(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), FILE_APPEND_DATA | GENERIC_READ | SYNCHRONIZE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -82,8 +82,12 @@ bool write_whole(HANDLE file, std::string_view text) {
 
 }  // namespace
 
-bool append_to_file(const std::string& path, std::string_view text) {
-    win32::Handle file(open_for_append(path));
+bool append_to_file(const std::string& path, std::string_view text) { return AppendTarget(path).append(text); }
+
+AppendTarget::AppendTarget(const std::string& path) : path_(path), resolved_(path) {}
+
+bool AppendTarget::append(std::string_view text) const {
+    win32::Handle file(open_for_append(win32::widen(resolved_)));
     if (!file.valid()) return false;
     bool ok = write_whole(file.get(), text);
     if (!::CloseHandle(file.release())) ok = false;
@@ -91,7 +95,7 @@ bool append_to_file(const std::string& path, std::string_view text) {
 }
 
 AppendFile::AppendFile(const std::string& path) {
-    HANDLE file = open_for_append(path);
+    HANDLE file = open_for_append(win32::widen(path));
     if (file != INVALID_HANDLE_VALUE) handle_ = reinterpret_cast<std::intptr_t>(file);
 }
 
