@@ -56,7 +56,8 @@ TEST(Text, ConversionStopsAtNulAndRefusesLoneSurrogates) {
         xmltest::utf16le("a", false) + std::string("\x00\xD8", 2) + xmltest::utf16le("b", false),
         std::string("\x00\xDC", 2) + xmltest::utf16le("b", false),
     };
-    for (const std::string& bytes : broken) EXPECT_FALSE(platform::utf16le_to_utf8(bytes.data(), bytes.size(), converted));
+    for (const std::string& bytes : broken)
+        EXPECT_FALSE(platform::utf16le_to_utf8(bytes.data(), bytes.size(), converted));
 }
 
 }  // namespace

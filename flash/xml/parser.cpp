@@ -1,0 +1,428 @@
+// The element grammar, driven by an explicit stack of open elements rather
+// than by recursion, so that the depth of a document is limited by memory
+// only. Entries of open elements collect on shared stacks and are copied
+// into exact-size arrays of the element's storage when it is finished.
+#include "parser.h"
+#include "entities.h"
+#include "tokenizer.h"
+#include "utf8.h"
+
+#include <cstring>
+#include <vector>
+
+namespace dom {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+const char* find_marker(const char* position, const char* marker) {
+    std::size_t length = std::strlen(marker);
+    for (; *position != '\0'; position = utf8::next(position)) {
+        if (*position == marker[0] && std::strncmp(position, marker, length) == 0) return position;
+    }
+    return nullptr;
+}
+
+struct RawClose {
+    const char* at = nullptr;  // null when missing
+    const char* marker = nullptr;
+};
+
+// A DOCTYPE ends at the first ">" unless a "<" comes first: then it holds an
+// internal subset and ends at "]>".
+RawClose find_raw_close(int marker, const char* content) {
+    if (marker != doctype_marker)
+        return RawClose{find_marker(content, raw_markers[marker].close), raw_markers[marker].close};
+    for (const char* position = content; *position != '\0'; position = utf8::next(position)) {
+        if (*position == '>') return RawClose{position, raw_markers[marker].close};
+        if (*position == '<') return RawClose{find_marker(content, internal_subset_close), internal_subset_close};
+    }
+    return RawClose{};
+}
+
+class Parser {
+public:
+    Parser(const char* text, DomNodeData* holder)
+        : tokens_(text), storage_(*holder->storage), holder_(holder), pending_text_(text) {}
+    ~Parser();
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    ParseOutcome run();
+
+private:
+    enum class Mode : unsigned char { ExpectName, HaveName, HaveEquals, Content };
+    struct Frame {
+        DomNodeData* node;
+        std::size_t children_base;
+        std::size_t texts_base;
+        std::size_t raw_sections_base;
+        std::size_t order_base;
+        Mode mode;
+        bool ordered;  // holds text or raw sections, so the order list is recorded
+    };
+
+    void start_tag_token(const Token& token);
+    void name_token(const Token& token);
+    void tag_end_token(const Token& token);
+    void value_token(const Token& token);
+    void content_token(const Token& token);
+    void open_child(bool declaration);
+    void end_tag();
+    void raw_section(const Token& token);
+    void end_of_input(const Token& token);
+
+    bool add_pending_text(const char* token_begin);
+    void append_text(const char* text);
+    void ensure_ordered(Frame& frame);
+    void add_attribute(const char* value);
+    void flush_attributes();
+    void complete_top();
+    void finish_top();
+    void fail(DomError error);
+    const char* intern(const char* begin, const char* end);
+
+    // Names recently stored, by a hash of their text: documents repeat a
+    // handful of element and attribute names, and records share one copy.
+    struct StoredName {
+        const char* text = nullptr;
+        std::size_t length = 0;
+    };
+    static constexpr std::size_t stored_name_slots = 256;
+    static constexpr std::size_t longest_shared_name = 64;
+
+    Tokenizer tokens_;
+    Storage& storage_;
+    StoredName stored_names_[stored_name_slots];
+    DomNodeData* holder_;
+    std::vector<Frame> frames_;
+    std::vector<DomNodeData*> children_;
+    std::vector<DomAttribute> attributes_;  // of the one element in start-tag mode
+    std::vector<const char*> texts_;
+    std::vector<DomRawSection> raw_sections_;
+    std::vector<DomContentRef> order_;
+    const char* pending_text_;
+    const char* attribute_name_ = nullptr;
+    std::size_t attribute_name_length_ = 0;
+    const char* end_tag_name_ = nullptr;  // an end tag that closed an element implicitly
+    std::size_t end_tag_name_length_ = 0;
+    DomError error_ = DomError::None;
+    const char* unclosed_position_ = nullptr;
+    bool over_ = false;
+};
+
+Parser::~Parser() {
+    // Only an exception leaves children here; their parents never took them.
+    for (DomNodeData* child : children_) release(child);
+}
+
+ParseOutcome Parser::run() {
+    frames_.push_back(Frame{holder_, 0, 0, 0, 0, Mode::Content, false});
+    while (!over_) {
+        Token token = tokens_.next();
+        if (token.kind == TokenKind::End) {
+            end_of_input(token);
+        } else if (frames_.back().mode == Mode::Content) {
+            content_token(token);
+        } else {
+            start_tag_token(token);
+        }
+    }
+    while (!frames_.empty()) finish_top();
+    return ParseOutcome{error_, tokens_.position(), unclosed_position_};
+}
+
+void Parser::fail(DomError error) {
+    error_ = error;
+    over_ = true;
+}
+
+// Names are never changed after parsing, so equal names can share storage.
+const char* Parser::intern(const char* begin, const char* end) {
+    auto length = static_cast<std::size_t>(end - begin);
+    if (length > longest_shared_name) return storage_.copy_string(begin, length);
+    // The length and three bytes tell the names of a document apart well
+    // enough; a collision costs only a copy.
+    auto byte = [](char c) { return static_cast<std::size_t>(static_cast<unsigned char>(c)); };
+    std::size_t hash = length == 0 ? 0 : length * 131 + byte(begin[0]) * 31 + byte(end[-1]) * 7 + byte(begin[length / 2]);
+    StoredName& slot = stored_names_[hash % stored_name_slots];
+    if (slot.text == nullptr || slot.length != length || std::memcmp(slot.text, begin, length) != 0)
+        slot = StoredName{storage_.copy_string(begin, length), length};
+    return slot.text;
+}
+
+void Parser::end_of_input(const Token& token) {
+    const DomNodeData* node = frames_.back().node;
+    if (!node->is_declaration() && node->parent != nullptr) {
+        error_ = DomError::UnclosedElement;
+        unclosed_position_ = token.begin;
+    }
+    add_pending_text(token.begin);
+    over_ = true;
+}
+
+void Parser::start_tag_token(const Token& token) {
+    switch (frames_.back().mode) {
+    case Mode::ExpectName:
+        if (token.kind == TokenKind::Word) {
+            attribute_name_ = token.begin;
+            attribute_name_length_ = static_cast<std::size_t>(token.end - token.begin);
+            frames_.back().mode = Mode::HaveName;
+        } else if (token.kind == TokenKind::TagClose || token.kind == TokenKind::SelfClose) {
+            attribute_name_ = nullptr;
+            attribute_name_length_ = 0;
+            tag_end_token(token);
+        } else {
+            fail(DomError::UnexpectedToken);
+        }
+        return;
+    case Mode::HaveName:
+        name_token(token);
+        return;
+    default:
+        value_token(token);
+        return;
+    }
+}
+
+void Parser::name_token(const Token& token) {
+    if (token.kind == TokenKind::Word) {
+        add_attribute(nullptr);
+        attribute_name_ = token.begin;
+        attribute_name_length_ = static_cast<std::size_t>(token.end - token.begin);
+    } else if (token.kind == TokenKind::TagClose || token.kind == TokenKind::SelfClose) {
+        tag_end_token(token);
+    } else if (token.kind == TokenKind::Equals) {
+        frames_.back().mode = Mode::HaveEquals;
+    } else {
+        fail(DomError::UnexpectedToken);
+    }
+}
+
+// ">" or "/>" ends the start tag. A declaration's closing "?" arrives as (the
+// end of) an attribute name; a declaration inside an element ends with it.
+void Parser::tag_end_token(const Token& token) {
+    pending_text_ = tokens_.position();
+    bool self_closing = token.kind == TokenKind::SelfClose;
+    DomNodeData* node = frames_.back().node;
+    if (node->is_declaration() && utf8::ends_with(attribute_name_, attribute_name_ + attribute_name_length_, '?')) {
+        --attribute_name_length_;
+        if (node->parent->parent != nullptr) self_closing = true;
+    }
+    if (attribute_name_length_ > 0) add_attribute(nullptr);
+    flush_attributes();
+    if (self_closing) {
+        complete_top();
+    } else {
+        frames_.back().mode = Mode::Content;
+    }
+}
+
+void Parser::value_token(const Token& token) {
+    if (token.kind != TokenKind::Word && token.kind != TokenKind::Quoted) {
+        fail(DomError::UnexpectedToken);
+        return;
+    }
+    const char* begin = token.begin;
+    const char* end = token.end;
+    if (frames_.back().node->is_declaration() && utf8::ends_with(begin, end, '?')) --end;
+    if (token.kind == TokenKind::Quoted) {
+        ++begin;
+        --end;
+    }
+    const char* value = nullptr;
+    DomError error = decode_text(begin, end, storage_, value);
+    if (error != DomError::None) {
+        fail(error);
+        return;
+    }
+    if (attribute_name_length_ > 0) add_attribute(value);
+    frames_.back().mode = Mode::ExpectName;
+}
+
+void Parser::add_attribute(const char* value) {
+    attributes_.push_back(DomAttribute{intern(attribute_name_, attribute_name_ + attribute_name_length_), value});
+    attribute_name_length_ = 0;
+}
+
+void Parser::flush_attributes() {
+    if (attributes_.empty()) return;
+    DomNodeData* node = frames_.back().node;
+    node->attributes = storage_.allocate_array<DomAttribute>(attributes_.size());
+    std::memcpy(node->attributes, attributes_.data(), attributes_.size() * sizeof(DomAttribute));
+    node->attribute_count = static_cast<std::int32_t>(attributes_.size());
+    attributes_.clear();
+}
+
+void Parser::content_token(const Token& token) {
+    switch (token.kind) {
+    case TokenKind::TagOpen:
+    case TokenKind::DeclarationOpen:
+        if (add_pending_text(token.begin)) open_child(token.kind == TokenKind::DeclarationOpen);
+        return;
+    case TokenKind::EndTagOpen:
+        if (add_pending_text(token.begin)) end_tag();
+        return;
+    case TokenKind::RawSection:
+        if (add_pending_text(token.begin)) raw_section(token);
+        return;
+    default:
+        return;  // part of the content text
+    }
+}
+
+void Parser::open_child(bool declaration) {
+    Token name = tokens_.next();
+    if (name.kind != TokenKind::Word) {
+        fail(DomError::TagNameExpected);
+        return;
+    }
+    Frame& parent = frames_.back();
+    DomNodeData* child = storage_.new_record(intern(name.begin, name.end), declaration);
+    child->parent = parent.node;
+    if (parent.ordered) {
+        auto index = static_cast<std::int32_t>(children_.size() - parent.children_base);
+        order_.push_back(content_ref(index, ChildKind));
+    }
+    children_.push_back(child);
+    frames_.push_back(
+        Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(), Mode::ExpectName, false});
+    attribute_name_length_ = 0;
+}
+
+void Parser::end_tag() {
+    Token name = tokens_.next();
+    if (name.kind != TokenKind::Word || tokens_.next().kind != TokenKind::TagClose) {
+        fail(DomError::EndTagNameExpected);
+        return;
+    }
+    pending_text_ = tokens_.position();
+    auto length = static_cast<std::size_t>(name.end - name.begin);
+    if (!names_equal(frames_.back().node->name, name.begin, length)) {
+        error_ = DomError::UnclosedElement;
+        unclosed_position_ = tokens_.position();
+        end_tag_name_ = name.begin;
+        end_tag_name_length_ = length;
+    }
+    complete_top();
+}
+
+void Parser::raw_section(const Token& token) {
+    RawClose close = find_raw_close(token.marker, token.end);
+    if (close.at == nullptr) {
+        fail(DomError::UnterminatedRawSection);
+        return;
+    }
+    Frame& frame = frames_.back();
+    ensure_ordered(frame);
+    const char* content = storage_.copy_string(token.end, static_cast<std::size_t>(close.at - token.end));
+    auto index = static_cast<std::int32_t>(raw_sections_.size() - frame.raw_sections_base);
+    order_.push_back(content_ref(index, RawSectionKind));
+    raw_sections_.push_back(DomRawSection{content, raw_markers[token.marker].open, close.marker});
+    tokens_.move_to(close.at + std::strlen(close.marker));
+    pending_text_ = tokens_.position();
+}
+
+bool Parser::add_pending_text(const char* token_begin) {
+    if (pending_text_ == nullptr) return true;
+    const char* begin = pending_text_;
+    const char* end = token_begin;
+    pending_text_ = nullptr;
+    while (begin < end && is_blank(*begin)) ++begin;
+    // A blank byte inside a multi-byte sequence stays: cutting the sequence
+    // would leave a lead byte that swallows the markup after it when the
+    // text is written out again.
+    while (end > begin && is_blank(end[-1]) && utf8::last_sequence(begin, end) == end - 1) --end;
+    if (begin == end) return true;
+    const char* text = nullptr;
+    DomError error = decode_text(begin, end, storage_, text);
+    if (error != DomError::None) {
+        fail(error);
+        return false;
+    }
+    append_text(text);
+    return true;
+}
+
+// A comment between two pieces of text disappears, and the pieces join.
+void Parser::append_text(const char* text) {
+    Frame& frame = frames_.back();
+    ensure_ordered(frame);
+    std::size_t entries = order_.size() - frame.order_base;
+    if (entries >= 2 && ref_kind(order_[order_.size() - 2]) == TextKind && ref_kind(order_.back()) == RawSectionKind &&
+        raw_sections_.back().open_marker == raw_markers[comment_marker].open) {
+        raw_sections_.pop_back();
+        order_.pop_back();
+        std::size_t earlier_length = std::strlen(texts_.back());
+        std::size_t added_length = std::strlen(text);
+        char* joined = storage_.allocate_string(earlier_length + added_length);
+        std::memcpy(joined, texts_.back(), earlier_length);
+        std::memcpy(joined + earlier_length, text, added_length);
+        texts_.back() = joined;
+        return;
+    }
+    order_.push_back(content_ref(static_cast<std::int32_t>(texts_.size() - frame.texts_base), TextKind));
+    texts_.push_back(text);
+}
+
+void Parser::ensure_ordered(Frame& frame) {
+    if (frame.ordered) return;
+    frame.ordered = true;
+    auto children = static_cast<std::int32_t>(children_.size() - frame.children_base);
+    for (std::int32_t i = 0; i < children; ++i) order_.push_back(content_ref(i, ChildKind));
+}
+
+// The element is closed. An end tag that belonged to an ancestor closes
+// every element up to that ancestor; one that matches no open element is an
+// error of the whole document.
+void Parser::complete_top() {
+    finish_top();
+    while (end_tag_name_ != nullptr && !frames_.empty()) {
+        DomNodeData* parent = frames_.back().node;
+        if (parent == holder_) {
+            fail(DomError::StrayEndTag);
+            return;
+        }
+        if (names_equal(parent->name, end_tag_name_, end_tag_name_length_)) end_tag_name_ = nullptr;
+        finish_top();
+    }
+    if (frames_.empty()) over_ = true;
+}
+
+template <typename T>
+T* exact_copy(Storage& storage, std::vector<T>& stack, std::size_t base) {
+    std::size_t count = stack.size() - base;
+    if (count == 0) return nullptr;
+    T* array = storage.allocate_array<T>(count);
+    std::memcpy(array, stack.data() + base, count * sizeof(T));
+    stack.resize(base);
+    return array;
+}
+
+// Moves the entries collected for the top element into exact-size arrays.
+void Parser::finish_top() {
+    flush_attributes();
+    Frame frame = frames_.back();
+    frames_.pop_back();
+    DomNodeData* node = frame.node;
+    node->child_count = static_cast<std::int32_t>(children_.size() - frame.children_base);
+    node->children = exact_copy(storage_, children_, frame.children_base);
+    if (!frame.ordered) return;
+    auto* content = storage_.allocate_array<DomContent>(1);
+    content->text_count = static_cast<std::int32_t>(texts_.size() - frame.texts_base);
+    content->raw_section_count = static_cast<std::int32_t>(raw_sections_.size() - frame.raw_sections_base);
+    content->texts = exact_copy(storage_, texts_, frame.texts_base);
+    content->raw_sections = exact_copy(storage_, raw_sections_, frame.raw_sections_base);
+    content->order = exact_copy(storage_, order_, frame.order_base);
+    node->content = content;
+}
+
+}  // namespace
+
+ParseOutcome parse_into_holder(const char* text, DomNodeData* holder) {
+    Parser parser(text, holder);
+    return parser.run();
+}
+
+}  // namespace dom
