@@ -6,20 +6,33 @@
 
 #include "xml/dom.h"
 
+#include <string_view>
 
 namespace kelvor {
 
 namespace {
 
+// The seven attributes of an entry, read in one walk over its attributes: a
+// name counts without regard to case, and the first attribute of a name wins.
 CatalogEntry readEntry(const dom::DomNode& node) {
     CatalogEntry entry;
-    entry.name = attributeOrBlank(node, "name");
-    entry.venid = attributeOrBlank(node, "venid");
-    entry.devid = attributeOrBlank(node, "devid");
-    entry.subvenid = attributeOrBlank(node, "subvenid");
-    entry.subdevid = attributeOrBlank(node, "subdevid");
-    entry.rom = attributeOrBlank(node, "rom");
-    entry.fwFile = attributeOrBlank(node, "fwFile");
+    std::string CatalogEntry::*const fields[] = {&CatalogEntry::name,     &CatalogEntry::venid,
+                                                 &CatalogEntry::devid,    &CatalogEntry::subvenid,
+                                                 &CatalogEntry::subdevid, &CatalogEntry::rom,
+                                                 &CatalogEntry::fwFile};
+    constexpr std::string_view names[] = {"name", "venid", "devid", "subvenid", "subdevid", "rom", "fwFile"};
+    // A missing attribute, or one written without a value, reads as one blank.
+    for (auto field : fields) (entry.*field).assign(1, ' ');
+    bool seen[std::size(names)] = {};
+    for (int i = 0; i < node.attribute_count(); ++i) {
+        std::string_view attribute = node.attribute_name(i);
+        for (std::size_t f = 0; f < std::size(names); ++f) {
+            if (seen[f] || !equalsIgnoringCase(attribute, names[f])) continue;
+            seen[f] = true;
+            if (const char* value = node.attribute_value_at(i)) entry.*fields[f] = value;
+            break;
+        }
+    }
     if (!entry.rom.empty()) entry.romVersion = parseVersion(entry.rom);
     return entry;
 }
@@ -39,7 +52,14 @@ void storeEntry(const dom::DomNode& node) {
 
 std::string catalogKey(const std::string& venid, const std::string& devid, const std::string& subvenid,
                        const std::string& subdevid) {
-    return padLeft(venid, 4) + "-" + padLeft(devid, 4) + "-" + padLeft(subvenid, 4) + "-" + padLeft(subdevid, 4);
+    std::string key;
+    key.reserve(19);
+    for (const std::string* identity : {&venid, &devid, &subvenid, &subdevid}) {
+        if (!key.empty()) key += '-';
+        if (identity->size() < 4) key.append(4 - identity->size(), ' ');
+        key += *identity;
+    }
+    return key;
 }
 
 namespace {

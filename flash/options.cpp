@@ -1,9 +1,9 @@
 #include "options.h"
 #include "log.h"
 #include "runstate.h"
+#include "textfields.h"
 
 #include <array>
-#include <cctype>
 #include <string_view>
 
 namespace kelvor {
@@ -47,14 +47,6 @@ constexpr const char* UsageLines[] = {
     "-n  No update is required just exit with firmware version status.( Used with Zorvane.exe )",
     "-v <fileName> Generate XML report only with firmware version details.",
 };
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 const OptionSpec* findOption(std::string_view argument) {
     for (const OptionSpec& option : Options)
