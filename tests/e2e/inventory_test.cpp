@@ -256,6 +256,18 @@ TEST_F(Inventory, CatalogThatCannotBeParsedLeavesNoSupportedAdapter) {
     EXPECT_EQ(package.run({"-n"}).exitCode, 3u);
 }
 
+TEST_F(Inventory, CatalogAttributeNamesIgnoreCaseAndTheFirstOfANameWins) {
+    package.setUp({{model("2210")}}, {adapter("A", "2210", "4.0.534")});
+    package.write("NICFWData.xml",
+                  "<nic_fw_package><nic><nic NAME=\"x\" VenId=\"1E5A\" devid=\"0A10\" SUBVENID=\"1F3C\" "
+                  "subdevid=\"2210\" SubDevId=\"9999\" ROM=\"4.0.600\" rom=\"4.0.100\" FWFILE=\"fw.img\"/>"
+                  "</nic></nic_fw_package>");
+    KelvorRun run = package.run({"-c"});
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(count(run.out, "Bootcode     4.0.600     "), 1u) << run.out;
+    EXPECT_EQ(run.calls, std::vector<std::string>{"[-flashsupport] [-d] [fw.img] [tempP3PNicList.xml]"});
+}
+
 TEST_F(Inventory, EntriesDirectlyUnderTheRootAreNotRead) {
     package.setUp({{model("2210")}}, {adapter("A", "2210", "4.0.534")});
     package.write("NICFWData.xml", "<nic_fw_package><nic name=\"x\" venid=\"1E5A\" devid=\"0A10\" subvenid=\"1F3C\" "
