@@ -84,6 +84,20 @@ INSTANTIATE_TEST_SUITE_P(
                     AnswerCase{"Q", 3, true}, AnswerCase{"quit", 3, true}, AnswerCase{"Quit", 3, true},
                     AnswerCase{"QUIT", 3, true}, AnswerCase{"qUIT", 3, false}));
 
+TEST_F(Update, ALastAnswerWithoutALineEndIsStillTheAnswer) {
+    machine({older()});
+    KelvorRun run = package.run({}, "n");
+    EXPECT_EQ(run.exitCode, 3u) << "a one-letter answer at the end of the input is no default";
+    EXPECT_EQ(flashCalls(run), 0u);
+}
+
+TEST_F(Update, AnAnswerEndingInCarriageReturnAndLineFeedCounts) {
+    machine({same()});
+    KelvorRun run = package.run({}, "yes\r\n");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(flashCalls(run), 1u);
+}
+
 TEST_F(Update, SameVersionWarnsAndEnterMeansNo) {
     machine({same()});
     KelvorRun run = package.run({}, "\n");
