@@ -20,4 +20,9 @@ std::string own_program_path();
 // four numbers compiled into it. False when the module carries none.
 bool own_file_version(FileVersion& version);
 
+// The running executable (inside a plug-in: the host's program), for log
+// headers that name the program that runs.
+std::string executable_path();
+bool executable_file_version(FileVersion& version);
+
 }  // namespace platform

@@ -35,7 +35,7 @@ wine_start
 trap wine_stop EXIT
 run_suite windows
 
-echo "=== fuzz: ${fuzz_seconds} s of the XML document fuzzer"
+echo "=== fuzz: ${fuzz_seconds} s of each fuzz target"
 if bash fuzz/run.sh "$fuzz_seconds"; then
   summary+=("fuzz: no finding in ${fuzz_seconds} s")
 else

@@ -28,4 +28,8 @@ bool own_file_version(FileVersion& version) {
     return true;
 }
 
+std::string executable_path() { return own_program_path(); }
+
+bool executable_file_version(FileVersion& version) { return own_file_version(version); }
+
 }  // namespace platform
