@@ -1,5 +1,6 @@
 #include "app.h"
 #include "interactive.h"
+#include "kelvor_exit_codes.h"
 #include "log.h"
 #include "options.h"
 #include "reportrun.h"
@@ -19,10 +20,10 @@ std::uint32_t runSelectedMode(RunMode mode) {
     case RunMode::UsageUnsilenced:
         runState().silentMode = false;
         printUsage();
-        return 0;
+        return KelvorExit::UsageShown;
     case RunMode::Usage:
         printUsage();
-        return 0;
+        return KelvorExit::UsageShown;
     case RunMode::ShowCurrent:
         return showCurrent();
     case RunMode::WriteReport:
@@ -32,11 +33,11 @@ std::uint32_t runSelectedMode(RunMode mode) {
     case RunMode::VersionReport:
         return versionReport();
     case RunMode::Identify:
-        return 1;
+        return KelvorExit::Success;
     case RunMode::Interactive:
         return runInteractiveUpdate();
     }
-    return 0;
+    return KelvorExit::UsageShown;
 }
 
 void reportUnexpectedError(const char* what) {
@@ -49,13 +50,13 @@ void reportUnexpectedError(const char* what) {
 
 std::uint32_t runKelvor(const std::vector<std::string>& arguments) {
     try {
-        if (readArguments(arguments) == ArgumentsOutcome::UsageShown) return 0;
+        if (readArguments(arguments) == ArgumentsOutcome::UsageShown) return KelvorExit::UsageShown;
         writeStartupHeader();
         if (!platform::path_exists(CatalogFileName)) {
             LogLine log;
             log << "Supporting file is missing (" << CatalogFileName << "), Could not proceed!";
             log.emit(true);
-            return 0;
+            return KelvorExit::CatalogMissing;
         }
         return runSelectedMode(selectRunMode(runState().flags));
     } catch (const std::exception& error) {
@@ -63,7 +64,7 @@ std::uint32_t runKelvor(const std::vector<std::string>& arguments) {
     } catch (...) {
         reportUnexpectedError("");
     }
-    return 0;
+    return KelvorExit::UnexpectedError;
 }
 
 }  // namespace kelvor

@@ -16,8 +16,8 @@ std::uint32_t do_command(const std::string& commandLine);
 std::uint32_t discoverAdapters();
 
 // Runs discovery and tells whether any supported adapter was found; when
-// none was, says so on the console. The run modes then end with 3.
+// none was, says so on the console. The run modes then end with
+// KelvorExit::NoSupportedAdapter.
 bool discoverSupportedAdapters();
-inline constexpr std::uint32_t NoSupportedAdapterExitCode = 3;
 
 }  // namespace kelvor

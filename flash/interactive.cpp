@@ -1,5 +1,6 @@
 #include "interactive.h"
 #include "discovery.h"
+#include "kelvor_exit_codes.h"
 #include "log.h"
 #include "reportrun.h"
 #include "runstate.h"
@@ -46,14 +47,16 @@ struct SummaryRow {
 // accumulate, so recommended wins over newer and newer over same), then the
 // updated bit.
 const SummaryRow SummaryRows[] = {
-    {[](const RunState& s) { return s.has(flag::ErrorOccurred); }, "NIC firmware update completed with errors", 0},
+    {[](const RunState& s) { return s.has(flag::ErrorOccurred); }, "NIC firmware update completed with errors",
+     KelvorExit::Failed},
     {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusRecommended); },
-     "NIC firmware update is recommended.", 4},
+     "NIC firmware update is recommended.", KelvorExit::UpdateRecommended},
     {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusNewer); },
-     "NIC firmware update is not recommended.", 6},
+     "NIC firmware update is not recommended.", KelvorExit::NewerInstalled},
     {[](const RunState& s) { return s.has(flag::StatusOnly) && s.has(flag::StatusSame); },
-     "NIC firmware update is not recommended.", 5},
-    {[](const RunState& s) { return s.has(flag::Updated); }, "NIC firmware update complete", 1},
+     "NIC firmware update is not recommended.", KelvorExit::SameVersion},
+    {[](const RunState& s) { return s.has(flag::Updated); }, "NIC firmware update complete",
+     KelvorExit::FirmwareUpdated},
 };
 
 std::uint32_t summarize() {
@@ -68,13 +71,13 @@ std::uint32_t summarize() {
     }
     log << "No firmware is selected for update.";
     log.emit(true);
-    return 3;
+    return KelvorExit::NothingSelected;
 }
 
 }  // namespace
 
 std::uint32_t runInteractiveUpdate() {
-    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
+    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
     RunState& state = runState();
     LogLine log;
     for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index) {
@@ -82,7 +85,7 @@ std::uint32_t runInteractiveUpdate() {
         if (state.has(flag::Cancelled)) {
             log << "Firmware upgrade is cancelled by User!";
             log.emit(true);
-            return 3;
+            return KelvorExit::Cancelled;
         }
     }
     for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index)

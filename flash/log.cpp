@@ -32,6 +32,23 @@ void buildLogPath() {
     runState().logPath = logDirectory + "zizador.log";
 }
 
+// zizador.log is a text file: each "\n" of a line is stored as the system's
+// line end, as a text-mode stream stores it. Converted in `scratch` only
+// where that line end is not "\n".
+std::string_view logFileText(std::string_view text, std::string& scratch) {
+    const std::string_view lineEnd = platform::text_file_line_end();
+    if (lineEnd == "\n") return text;
+    scratch.clear();
+    scratch.reserve(text.size() + text.size() / 16 + lineEnd.size());
+    for (char c : text) {
+        if (c == '\n')
+            scratch.append(lineEnd);
+        else
+            scratch += c;
+    }
+    return scratch;
+}
+
 std::string banner() {
     return Dashes76 + "\n" + UtilityTitle + " (" + programVersion() + ")\n" + MakerNotice + "\n" + Dashes76 + "\n";
 }
@@ -59,7 +76,10 @@ static const platform::AppendTarget& logTarget(const std::string& logPath) {
 void LogLine::emit(bool echo) {
     const RunState& state = runState();
     buffer_ += '\n';
-    if (!state.logPath.empty()) logTarget(state.logPath).append(buffer_);
+    if (!state.logPath.empty()) {
+        std::string scratch;
+        logTarget(state.logPath).append(logFileText(buffer_, scratch));
+    }
     if ((state.debugMode || echo) && !state.silentMode) writeConsole(buffer_);
     buffer_.clear();
 }
@@ -71,7 +91,7 @@ void writeConsole(std::string_view text) {
 
 std::string programVersion() {
     platform::FileVersion version;
-    if (!platform::own_file_version(version)) return "0.0.0.0";
+    if (!platform::this_module_file_version(version)) return "0.0.0.0";
     return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
            std::to_string(version.build) + "." + std::to_string(version.revision);
 }
@@ -89,12 +109,13 @@ void writeStartupHeader() {
         writeConsole(text);
         writeConsole("\n");
     }
-    file.write(text);
+    std::string scratch;
+    file.write(logFileText(text, scratch));
     platform::set_console_title(UtilityTitle);
 
     std::string stamp = "Time: " + platform::local_time_asctime() + Dashes30;
     if (file.good()) {
-        file.write(stamp + "\n");
+        file.write(logFileText(stamp + "\n", scratch));
         file.close();
     }
     if (state.debugMode && !state.silentMode) writeConsole(stamp + "\n");

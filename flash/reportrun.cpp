@@ -1,6 +1,7 @@
 #include "reportrun.h"
 #include "commands.h"
 #include "discovery.h"
+#include "kelvor_exit_codes.h"
 #include "log.h"
 #include "runstate.h"
 #include "textfields.h"
@@ -19,7 +20,7 @@ constexpr const char* LongDurationNotice = "The Firmware Upgrade will take sever
 }  // namespace
 
 std::uint32_t runReportMode(const std::string& modeWord) {
-    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
+    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
     RunState& state = runState();
     LogLine log;
 
@@ -31,7 +32,7 @@ std::uint32_t runReportMode(const std::string& modeWord) {
         if (!platform::path_exists(state.reportFileName)) {
             log << "Firmware upgrade error: File not found - " << state.reportFileName;
             log.emit(true);
-            return 0;
+            return KelvorExit::Failed;
         }
         command = updateCommand(state.firstImageFile, state.reportFileName);
         log << LongDurationNotice;
@@ -42,13 +43,13 @@ std::uint32_t runReportMode(const std::string& modeWord) {
         log << (discover ? "Failed to generate NIC discovery report to" : "Failed to update the NIC firmware from the file ")
             << state.reportFileName << "\n";
         log.emit(true);
-        return 0;
+        return KelvorExit::Failed;
     }
     log << (discover ? "Successfully generated NIC discovery report to "
                      : "Successfully updated the NIC firmware from the file ")
         << state.reportFileName << "\n";
     log.emit(true);
-    return 1;
+    return KelvorExit::Success;
 }
 
 std::uint32_t flashAdapter(std::size_t index) {

@@ -1,5 +1,6 @@
 #include "status.h"
 #include "discovery.h"
+#include "kelvor_exit_codes.h"
 #include "log.h"
 #include "runstate.h"
 
@@ -44,26 +45,26 @@ void showAdapter(const AdapterRecord& adapter) {
 std::uint32_t showCurrent() {
     discoverAdapters();
     const RunState& state = runState();
-    if (state.supportedCount == 0) return 0;
+    if (state.supportedCount == 0) return KelvorExit::NothingShown;
     for (const AdapterRecord& adapter : state.adapters) showAdapter(adapter);
     LogLine log;
     log << "**Note: Show current (/c) option displays ports information for each NIC." << "\n";
     log.emit(true);
-    return 1;
+    return KelvorExit::Success;
 }
 
 std::uint32_t versionReport() {
-    if (!discoverSupportedAdapters()) return NoSupportedAdapterExitCode;
+    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
     const RunState& state = runState();
     LogLine log;
     if (platform::path_exists(state.reportFileName)) {
         log << "Created File: " << state.reportFileName << " only with firmware version details.";
         log.emit(true);
-        return 1;
+        return KelvorExit::Success;
     }
     log << "Failed to create file: " << state.reportFileName << ", only with firmware version details!.";
     log.emit(true);
-    return 0;
+    return KelvorExit::Failed;
 }
 
 }  // namespace kelvor

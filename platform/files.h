@@ -28,10 +28,14 @@ bool delete_file(const std::string& path);
 // Opens a file with the C runtime's mode letters ("rb", "wb", ...).
 std::FILE* open_file(const std::string& path, const char* mode);
 
-// Appends text to a file that other processes may be appending to at the
+// The line end of text files on this system: "\r\n" on Windows, "\n"
+// elsewhere. The appends below store bytes as given; a writer of text turns
+// its own line ends into this one.
+std::string_view text_file_line_end();
+
+// Appends bytes to a file that other processes may be appending to at the
 // same time: the file is opened shared, the whole text goes out in one write
-// at the end of the file, and the file is closed again. On Windows each "\n"
-// is stored as "\r\n", as a text-mode stream would. False on any failure.
+// at the end of the file, and the file is closed again. False on any failure.
 bool append_to_file(const std::string& path, std::string_view text);
 
 // The same appends to one file again and again, with its name resolved once.

@@ -1,4 +1,6 @@
-// The running program's own module: its file name and its file version.
+// Modules: the one that holds the calling code (the utility's program, or
+// the plug-in's library inside its host) and the running executable, with
+// their files and file versions.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +15,17 @@ struct FileVersion {
     std::uint16_t revision = 0;
 };
 
-// Full path of the running program's file.
-std::string own_program_path();
+// This module: the program or shared library that contains the calling
+// code. Inside a plug-in that is the plug-in's file, not the host's.
+std::string this_module_path();       // full path of its file
+std::string this_module_directory();  // that path without the file name and its separator
 
-// The program file's version: on Windows its version resource, on Linux the
-// four numbers compiled into it. False when the module carries none.
-bool own_file_version(FileVersion& version);
+// This module's file version: on Windows the version resource of its file,
+// on Linux the four numbers compiled into it. False when it carries none.
+bool this_module_file_version(FileVersion& version);
+
+// String resources of this module (the plug-in's localised messages) will
+// be offered here.
 
 // The running executable (inside a plug-in: the host's program), for log
 // headers that name the program that runs.

@@ -242,7 +242,7 @@ Result measureSize(const MachineRuns& runs, const Size& size) {
 }
 
 fs::path programDirectory() {
-    return fs::path(platform::own_program_path()).parent_path();
+    return fs::path(platform::executable_path()).parent_path();
 }
 
 fs::path makeScratch() {

@@ -178,7 +178,7 @@ int peak_mode(const std::string& parser_name, const std::string& path) {
 
 double run_peak_child(const std::string& parser, const std::string& document_path, const std::string& output_path) {
     platform::RedirectedRun run;
-    run.commandLine = platform::quote_argument(platform::own_program_path()) + " --peak " +
+    run.commandLine = platform::quote_argument(platform::executable_path()) + " --peak " +
                       platform::quote_argument(parser) + " " + platform::quote_argument(document_path);
     run.stdoutPath = output_path;
     platform::ProcessOutcome outcome = platform::run_redirected(run);

@@ -76,6 +76,8 @@ int open_native_for_append(const std::string& nativePath) {
 
 }  // namespace
 
+std::string_view text_file_line_end() { return "\n"; }
+
 bool append_to_file(const std::string& path, std::string_view text) { return AppendTarget(path).append(text); }
 
 AppendTarget::AppendTarget(const std::string& path) : path_(path), resolved_(native_path(path)) {}

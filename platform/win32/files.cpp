@@ -55,21 +55,10 @@ private:
     bool locked_ = false;
 };
 
-std::string with_crlf(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2);
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 bool write_whole(HANDLE file, std::string_view text) {
-    std::string stored = with_crlf(text);
     AppendLock lock(file);
-    const char* data = stored.data();
-    std::size_t left = stored.size();
+    const char* data = text.data();
+    std::size_t left = text.size();
     while (left > 0) {
         DWORD written = 0;
         DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
@@ -81,6 +70,8 @@ bool write_whole(HANDLE file, std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view text_file_line_end() { return "\r\n"; }
 
 bool append_to_file(const std::string& path, std::string_view text) { return AppendTarget(path).append(text); }
 

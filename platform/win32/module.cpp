@@ -1,4 +1,5 @@
-// Windows only: the running program's file name and version resource.
+// Windows only: modules by their handles, and the version resources of their
+// files.
 #include "../module.h"
 #include "wide.h"
 
@@ -6,18 +7,34 @@
 
 namespace platform {
 
-std::string own_program_path() {
+namespace {
+
+// The platform library is linked into every program and plug-in, so an
+// address in it lies in the module of whoever calls it.
+const char module_marker = 0;
+
+HMODULE this_module() {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&module_marker), &module))
+        return nullptr;
+    return module;
+}
+
+// `module` null: the executable.
+std::string module_file(HMODULE module) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
         if (length < buffer.size()) return win32::narrow(buffer.data(), static_cast<int>(length));
         buffer.resize(buffer.size() * 2);
     }
 }
 
-bool own_file_version(FileVersion& version) {
-    std::wstring path = win32::widen(own_program_path());
+bool file_version_of(const std::string& file, FileVersion& version) {
+    if (file.empty()) return false;
+    std::wstring path = win32::widen(file);
     DWORD ignored = 0;
     DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) return false;
@@ -35,8 +52,23 @@ bool own_file_version(FileVersion& version) {
     return true;
 }
 
-std::string executable_path() { return own_program_path(); }
+}  // namespace
 
-bool executable_file_version(FileVersion& version) { return own_file_version(version); }
+std::string this_module_path() {
+    HMODULE module = this_module();
+    return module == nullptr ? std::string() : module_file(module);
+}
+
+bool this_module_file_version(FileVersion& version) {
+    return file_version_of(this_module_path(), version);
+}
+
+std::string executable_path() {
+    return module_file(nullptr);
+}
+
+bool executable_file_version(FileVersion& version) {
+    return file_version_of(executable_path(), version);
+}
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Windows only: child processes through CreateProcess.
+// Windows only: child processes through CreateProcessW, anonymous pipes.
 #include "../process.h"
 #include "wide.h"
 
@@ -8,69 +8,154 @@ namespace platform {
 
 namespace {
 
-ProcessOutcome wait_for(PROCESS_INFORMATION& info) {
-    win32::Handle process(info.hProcess);
-    win32::Handle thread(info.hThread);
-    ProcessOutcome outcome;
-    outcome.started = true;
-    ::WaitForSingleObject(process.get(), INFINITE);
-    DWORD code = 1;
-    if (!::GetExitCodeProcess(process.get(), &code)) code = 1;
-    outcome.exitCode = code;
-    return outcome;
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 text goes to the system calls as it is");
+
+HANDLE as_handle(std::intptr_t native) {
+    return reinterpret_cast<HANDLE>(native);
 }
 
-HANDLE open_inheritable(const std::string& path, bool forWriting) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    std::wstring name = path.empty() ? L"NUL" : win32::widen(path);
-    return ::CreateFileW(name.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                         forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The system answers failure with either of two values; one invalid value
+// serves above this layer.
+OwnedHandle owned(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return OwnedHandle();
+    return OwnedHandle(reinterpret_cast<std::intptr_t>(handle));
+}
+
+// CreateProcessW may write into the command line, so it gets a copy.
+std::vector<wchar_t> writable(const std::u16string& text) {
+    std::vector<wchar_t> buffer(text.begin(), text.end());
+    buffer.push_back(L'\0');
+    return buffer;
+}
+
+HANDLE stream_handle(const ChildStream& stream, DWORD callerHandle, bool inherits, bool& ok) {
+    switch (stream.from) {
+        case ChildStream::From::caller:
+            return ::GetStdHandle(callerHandle);
+        case ChildStream::From::handle:
+            // A handle reaches the child only by inheritance.
+            if (!inherits || stream.handle == nullptr || !stream.handle->valid()) ok = false;
+            return ok ? as_handle(stream.handle->native()) : nullptr;
+        case ChildStream::From::nothing:
+            break;
+    }
+    return nullptr;
+}
+
+bool set_standard_handles(const ChildStart& start, STARTUPINFOW& startup) {
+    if (!start.stdio) return true;
+    const ChildStdio& stdio = *start.stdio;
+    bool ok = true;
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = stream_handle(stdio.input, STD_INPUT_HANDLE, start.inheritHandles, ok);
+    startup.hStdOutput = stream_handle(stdio.output, STD_OUTPUT_HANDLE, start.inheritHandles, ok);
+    startup.hStdError = stream_handle(stdio.error, STD_ERROR_HANDLE, start.inheritHandles, ok);
+    return ok;
+}
+
+DWORD creation_flags(ChildConsole console) {
+    switch (console) {
+        case ChildConsole::no_window:
+            return CREATE_NO_WINDOW;
+        case ChildConsole::detached:
+            return DETACHED_PROCESS;
+        case ChildConsole::shared:
+            break;
+    }
+    return 0;
 }
 
 }  // namespace
 
-ProcessOutcome run_hidden(const std::string& commandLine) {
-    // Explicit standard handles, all of them null: the child gets no usable
-    // standard input or output.
+void OwnedHandle::reset(std::intptr_t native) {
+    if (valid() && native != native_) ::CloseHandle(as_handle(native_));
+    native_ = native;
+}
+
+bool create_pipe(Pipe& pipe, InheritedEnd inherited) {
+    pipe.read.reset();
+    pipe.write.reset();
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, nullptr, 0)) return false;
+    pipe.read = owned(readEnd);
+    pipe.write = owned(writeEnd);
+    HANDLE childEnd = inherited == InheritedEnd::read ? readEnd : writeEnd;
+    if (!::SetHandleInformation(childEnd, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+        pipe.read.reset();
+        pipe.write.reset();
+        return false;
+    }
+    return true;
+}
+
+std::size_t read_pipe(const OwnedHandle& readEnd, void* buffer, std::size_t size) {
+    if (!readEnd.valid()) return 0;
+    DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(as_handle(readEnd.native()), buffer, chunk, &got, nullptr)) return 0;
+        // A writer's empty write completes a read with nothing; only a
+        // broken pipe is the end of the data.
+        if (got > 0 || chunk == 0) return got;
+    }
+}
+
+OwnedHandle open_for_child(const std::string& path, FileAccess access) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    std::wstring name = path.empty() ? L"NUL" : win32::widen(path);
+    bool writing = access == FileAccess::write;
+    return owned(::CreateFileW(name.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                               writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
+    if (child.running()) child.wait();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    std::wstring line = win32::widen(commandLine);
-    std::vector<wchar_t> mutableLine(line.begin(), line.end());
-    mutableLine.push_back(L'\0');
+    if (!set_standard_handles(start, startup)) return ProcessStep::standard_handles;
+    std::vector<wchar_t> title = writable(start.consoleTitle);
+    if (start.console == ChildConsole::shared && !start.consoleTitle.empty()) startup.lpTitle = title.data();
+    std::vector<wchar_t> line = writable(start.commandLine);
+    std::wstring directory(start.workingDirectory.begin(), start.workingDirectory.end());
+
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, start.inheritHandles ? TRUE : FALSE,
+                          creation_flags(start.console), nullptr, directory.empty() ? nullptr : directory.c_str(),
                           &startup, &info))
-        return {};
-    return wait_for(info);
+        return ProcessStep::start;
+    win32::Handle thread(info.hThread);
+    child.process_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+    return ProcessStep::none;
 }
 
-ProcessOutcome run_redirected(const RedirectedRun& run) {
-    win32::Handle input(open_inheritable(run.stdinPath, false));
-    win32::Handle output(open_inheritable(run.stdoutPath, true));
-    win32::Handle error(open_inheritable(run.stderrPath, true));
-    if (!input.valid() || !output.valid() || !error.valid()) return {};
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = output.get();
-    startup.hStdError = error.get();
-    std::wstring line = win32::widen(run.commandLine);
-    std::vector<wchar_t> mutableLine(line.begin(), line.end());
-    mutableLine.push_back(L'\0');
-    std::wstring directory = win32::widen(run.workingDirectory);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &info))
-        return {};
-    return wait_for(info);
+ProcessOutcome ChildProcess::wait() {
+    ProcessOutcome outcome;
+    if (!running()) {
+        outcome.failed = ProcessStep::wait;
+        return outcome;
+    }
+    win32::Handle process(as_handle(process_));
+    process_ = none;
+    outcome.started = true;
+    DWORD code = 1;
+    if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &code)) {
+        outcome.exitCode = 1;
+        outcome.failed = ProcessStep::wait;
+        return outcome;
+    }
+    outcome.exitCode = code;
+    return outcome;
 }
 
-std::uint32_t current_process_id() { return ::GetCurrentProcessId(); }
+std::uint32_t current_process_id() {
+    return ::GetCurrentProcessId();
+}
 
-void sleep_milliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
+void sleep_milliseconds(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 }  // namespace platform

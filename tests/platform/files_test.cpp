@@ -42,6 +42,19 @@ TEST(Files, AppendFileKeepsWhatWasThere) {
     EXPECT_EQ(testsupport::readText(file), "before\nfirst\nsecond\n");
 }
 
+// Appends store bytes as given on every platform: a writer that ends its
+// lines with "\r\n" itself must not get "\r\r\n".
+TEST(Files, AppendsStoreTheBytesAsGiven) {
+    TempDir dir;
+    std::string file = (dir / "bytes.log").string();
+    EXPECT_TRUE(platform::append_to_file(file, "a\nb\r\n"));
+    {
+        platform::AppendFile log(file);
+        EXPECT_TRUE(log.write("c\r\nd\n"));
+    }
+    EXPECT_EQ(testsupport::readFile(file), "a\nb\r\nc\r\nd\n");
+}
+
 TEST(Files, AppendToAMissingDirectoryFails) {
     TempDir dir;
     EXPECT_FALSE(platform::append_to_file((dir / "missing" / "x.log").string(), "lost\n"));

@@ -3,19 +3,38 @@
 // EXITCODE ("crash" aborts instead). With the argument "--stdin" it also
 // reports whether standard input has data. (A hidden child's standard input
 // is a null handle, which Wine, unlike Windows, blocks on: only redirected
-// runs ask.)
+// runs ask.) "--stdout=N" writes N bytes to standard output instead of
+// recording anything, so that a test can fill a pipe.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+namespace {
+
+bool writeToStdout(unsigned long long count) {
+    const std::string block(65536, 'x');
+    while (count > 0) {
+        std::size_t chunk = count < block.size() ? static_cast<std::size_t>(count) : block.size();
+        if (std::fwrite(block.data(), 1, chunk, stdout) != chunk) return false;
+        count -= chunk;
+    }
+    return std::fflush(stdout) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return 100;
     if (std::FILE* out = std::fopen(argv[1], "wb")) {
         for (int i = 3; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--stdin") == 0)
+            if (std::strncmp(argv[i], "--stdout=", 9) == 0) {
+                if (!writeToStdout(std::strtoull(argv[i] + 9, nullptr, 10))) return 101;
+            } else if (std::strcmp(argv[i], "--stdin") == 0) {
                 std::fprintf(out, "stdin:%s\n", std::fgetc(stdin) == EOF ? "none" : "data");
-            else
+            } else {
                 std::fprintf(out, "[%s]\n", argv[i]);
+            }
         }
         std::fclose(out);
     }

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
-fs::path binaryDirectory() { return fs::path(platform::own_program_path()).parent_path(); }
+fs::path binaryDirectory() { return fs::path(platform::executable_path()).parent_path(); }
 
 fs::path builtProgram(const std::string& name) { return binaryDirectory() / (name + NICFW_EXE_SUFFIX); }
 
