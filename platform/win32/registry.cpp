@@ -1,0 +1,147 @@
+// Windows only: the registry through advapi32, always in its 64-bit view.
+#include "../registry.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+std::wstring wide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+HKEY root_key(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::classes_root:
+            return HKEY_CLASSES_ROOT;
+        case RegistryRoot::current_user:
+            return HKEY_CURRENT_USER;
+        case RegistryRoot::local_machine:
+            return HKEY_LOCAL_MACHINE;
+        case RegistryRoot::users:
+            return HKEY_USERS;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+RegistryStatus status_of(LSTATUS error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+            return RegistryStatus::ok;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return RegistryStatus::not_found;
+        case ERROR_ACCESS_DENIED:
+            return RegistryStatus::denied;
+        default:
+            return RegistryStatus::failed;
+    }
+}
+
+class KeyHandle {
+public:
+    KeyHandle() = default;
+    ~KeyHandle() {
+        if (key_ != nullptr) ::RegCloseKey(key_);
+    }
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    HKEY get() const { return key_; }
+    HKEY* out() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+LSTATUS open_key(RegistryRoot root, std::u16string_view path, REGSAM access, KeyHandle& key) {
+    return ::RegOpenKeyExW(root_key(root), wide(path).c_str(), 0, access | KEY_WOW64_64KEY, key.out());
+}
+
+}  // namespace
+
+struct RegistryKey::State {
+    KeyHandle key;
+};
+
+RegistryKey::RegistryKey() = default;
+RegistryKey::~RegistryKey() = default;
+RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
+RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+
+RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
+    close();
+    auto state = std::make_unique<State>();
+    RegistryStatus status = status_of(open_key(root, path, KEY_READ, state->key));
+    if (status == RegistryStatus::ok) state_ = std::move(state);
+    return status;
+}
+
+bool RegistryKey::is_open() const {
+    return state_ != nullptr;
+}
+
+void RegistryKey::close() {
+    state_.reset();
+}
+
+RegistryStatus RegistryKey::read(std::u16string_view name, RegistryValue& value) const {
+    if (!state_) return RegistryStatus::not_found;
+    std::wstring valueName = wide(name);
+    // The value may grow between asking its size and reading it: ask again.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        LSTATUS error = ::RegQueryValueExW(state_->key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+        if (error != ERROR_SUCCESS) return status_of(error);
+        std::string data(size, '\0');
+        error = ::RegQueryValueExW(state_->key.get(), valueName.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data.data()), &size);
+        if (error == ERROR_MORE_DATA) continue;
+        if (error != ERROR_SUCCESS) return status_of(error);
+        data.resize(size);
+        value = RegistryValue{type, std::move(data)};
+        return RegistryStatus::ok;
+    }
+    return RegistryStatus::failed;
+}
+
+bool registry_key_exists(RegistryRoot root, std::u16string_view path) {
+    KeyHandle key;
+    return open_key(root, path, KEY_READ, key) == ERROR_SUCCESS;
+}
+
+RegistryStatus registry_create_key(RegistryRoot root, std::u16string_view path) {
+    KeyHandle key;
+    return status_of(::RegCreateKeyExW(root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.out(), nullptr));
+}
+
+RegistryStatus registry_set_value(RegistryRoot root, std::u16string_view path, std::u16string_view name,
+                                  const RegistryValue& value) {
+    if (value.data.size() > MAXDWORD) return RegistryStatus::wrong_size;
+    KeyHandle key;
+    LSTATUS error = ::RegCreateKeyExW(root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.out(), nullptr);
+    if (error != ERROR_SUCCESS) return status_of(error);
+    return status_of(::RegSetValueExW(key.get(), wide(name).c_str(), 0, value.type,
+                                      reinterpret_cast<const BYTE*>(value.data.data()),
+                                      static_cast<DWORD>(value.data.size())));
+}
+
+RegistryStatus registry_delete_value(RegistryRoot root, std::u16string_view path, std::u16string_view name) {
+    KeyHandle key;
+    LSTATUS error = open_key(root, path, KEY_SET_VALUE, key);
+    if (error != ERROR_SUCCESS) return status_of(error);
+    return status_of(::RegDeleteValueW(key.get(), wide(name).c_str()));
+}
+
+RegistryStatus registry_delete_key(RegistryRoot root, std::u16string_view path) {
+    if (path.find_first_not_of(u'\\') == std::u16string_view::npos) return RegistryStatus::denied;  // a root stays
+    KeyHandle parent;
+    LSTATUS error = open_key(root, u"", KEY_ALL_ACCESS, parent);
+    if (error != ERROR_SUCCESS) return status_of(error);
+    return status_of(::RegDeleteTreeW(parent.get(), wide(path).c_str()));
+}
+
+}  // namespace platform
