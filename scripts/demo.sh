@@ -2,7 +2,8 @@
 # Sets up everything, builds the native binaries and runs the whole utility
 # on a fresh copy of the demo package: the installed firmware, the update
 # status, an unattended update, the firmware again, a version report, a
-# discovery report, the host stand-in with the plug-in, and the log.
+# discovery report, the host stand-in with the plug-in and its verbose
+# start-up log, and the utility's log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,8 +15,11 @@ demo=$(pwd)/build/native/demo
 rm -rf "$demo"
 cp -r build/native/package "$demo"
 mkdir -p "$demo/systemdrive"
-# On Linux the system drive is a directory; the log lands beneath it.
+# On Linux the system drive is a directory; the logs land beneath it. The
+# plug-in reads the Windows facts (version, services, PCI devices, model)
+# from the package's simulated machine.
 export SystemDrive="$demo/systemdrive"
+export YKZ_MACHINE="$demo/machine"
 cd "$demo"
 
 step() { printf '\n\033[1m=== %s\033[0m\n' "$*"; }
@@ -46,7 +50,9 @@ step "Kelvor -d discovery.xml (discovery report written by the adapter tool)"
 run ./Kelvor -d discovery.xml
 head -n 12 discovery.xml
 echo "..."
-step "Zorvane (the host stand-in loads the plug-in)"
-run ./Zorvane
+step "Zorvane /verbose_log (the host stand-in loads the plug-in, which starts up with a verbose log)"
+run ./Zorvane /verbose_log
+step "The plug-in's start-up in its verbose log"
+cat "$SystemDrive"/ykzsystem/log/_YK*.TMP
 step "Last lines of $SystemDrive/ykzsystem/log/zizador.log"
 tail -n 30 "$SystemDrive/ykzsystem/log/zizador.log"

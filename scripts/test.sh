@@ -8,7 +8,7 @@ here=$(pwd)
 
 bash scripts/setup.sh
 jobs=$(nproc)
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 summary=()
 status=0
 

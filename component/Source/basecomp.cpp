@@ -1,0 +1,131 @@
+#include "Source/basecomp.h"
+
+#include "platform/findfiles.h"
+#include "platform/hostprocess.h"
+
+namespace {
+
+// Lines of the console the "/consoleout" switch opens for the host.
+constexpr int ConsoleLines = 500;
+
+}  // namespace
+
+CBaseComponent::CBaseComponent() : log_(new CCmpLog()) {}
+
+CBaseComponent::~CBaseComponent() { Release(); }
+
+std::int32_t CBaseComponent::Init() {
+    std::int32_t result = 1;
+    CStr commandLine(platform::process_command_line());
+    if (commandLine.FindNoCase(u"/verbose_log") != CStr::npos) log_->SetVerbose(1);
+    if (commandLine.FindNoCase(u"/consoleout") != CStr::npos) platform::open_process_console(ConsoleLines);
+    log_->Open();
+
+    Announce(84, u"Detecting if 64-bit operating system... \r\n");
+    is64BitSystem_ = Is64BitOs();
+
+    Announce(87, u"Locating package definition file... ");
+    char16_t packageFile[PackageFileNameUnits] = {};
+    if (FindPackageDefinition(packageFile, PackageFileNameUnits) == 0) {
+        Complete(u"Failed!\r\n");
+    } else {
+        Complete(u"Done.\r\n");
+        Announce(93, u"    - Reading package definition file... ");
+        if (ReadPackageDefinition(packageFile) == 0) {
+            Complete(u"Done.\r\n");
+        } else {
+            Complete(u"Failed!\r\n");
+            result = 0;
+        }
+    }
+
+    Announce(110, u"Checking for install.xml... ");
+    std::vector<std::u16string> installers = platform::find_files(u"", u"install.xml");
+    if (installers.empty()) {
+        Complete(u"Not found.\r\n");
+    } else {
+        Complete(u"Found.\r\n");
+        Announce(117, u"    - Reading installer XML... ");
+        if (ReadInstallerXml(installers.front().c_str()) == 0) {
+            Complete(u"Done.\r\n");
+        } else {
+            Complete(u"Failed!\r\n");
+            result = 0;
+        }
+    }
+
+    if (supportedDevices_.empty()) return result;
+    Announce(136, u"Building PnP device list... ");
+    Complete(BuildPresentHardwareIds() != 0 ? u"Done.\r\n" : u"Failed!\r\n");
+    return result;
+}
+
+void CBaseComponent::Release() {
+    if (ownsLog_ != 0) delete log_;
+    log_ = nullptr;
+    ownsLog_ = 0;
+    packageDocument_.reset();
+}
+
+void CBaseComponent::AdoptLog(CCmpLog* hostLog) {
+    if (hostLog == nullptr || hostLog == log_) return;
+    if (ownsLog_ != 0) delete log_;
+    log_ = hostLog;
+    ownsLog_ = 0;
+}
+
+void CBaseComponent::Announce(int line, const char16_t* text) {
+    if (log_ != nullptr) log_->Write(CmpLogVerboseSource, CmpLogInformation, BaseComponentSource, line, u"%s", text);
+}
+
+void CBaseComponent::Complete(const char16_t* text) {
+    if (log_ != nullptr) log_->Write(CmpLogVerboseLevel, CmpLogInformation, nullptr, 0, u"%s", text);
+}
+
+std::int32_t CBaseComponent::BuildPresentHardwareIds() { return presentHardwareIds_.BuildPresentHardwareIds(); }
+
+std::int32_t CBaseComponent::IsDevicePresent(const char16_t* hardwareId) {
+    if (hardwareId == nullptr) return 0;
+    return presentHardwareIds_.IsDevicePresent(hardwareId);
+}
+
+// The installation of a driver package from its INF file comes with the INF
+// processing; a component that keeps these answers failure meanwhile.
+std::int32_t CBaseComponent::Install(std::int32_t, void*, char16_t* message, std::uint32_t capacity,
+                                     const char16_t*) {
+    CopyToBuffer(message, capacity, u"");
+    return 0;
+}
+std::int32_t CBaseComponent::InstallLegacy() { return 0; }
+std::int32_t CBaseComponent::InstallPnp() { return 0; }
+std::int32_t CBaseComponent::InstallVirtual() { return 0; }
+
+// Property questions, the install state and the checks behind it are
+// answered by the component that the plug-in exports once they are built;
+// until then the framework answers "no" to each.
+std::int32_t CBaseComponent::GetProperty(std::uint32_t, void*, std::uint32_t, const char16_t*) { return 0; }
+std::int32_t CBaseComponent::GetCurrentVersion(char16_t*, std::uint32_t) { return 0; }
+std::int32_t CBaseComponent::GetInstallState(InstallState*, std::uint32_t, const char16_t*) { return 0; }
+std::int32_t CBaseComponent::IsDiskSpaceAvailable(const char16_t*) { return 0; }
+std::int32_t CBaseComponent::IsHardwarePresent() { return 0; }
+std::int32_t CBaseComponent::IsInstalled() { return 0; }
+std::int32_t CBaseComponent::IsMarkedForRemoval() { return 0; }
+std::int32_t CBaseComponent::GetVersionStatus() { return -1; }
+std::int32_t CBaseComponent::AreDependenciesMet(char16_t*, std::uint32_t, const char16_t*) { return 1; }
+std::int32_t CBaseComponent::CheckDependencyList(char16_t*, std::uint32_t, const char16_t*) { return 1; }
+
+std::int32_t CBaseComponent::QueryProperty6() { return silent_; }
+std::int32_t CBaseComponent::QueryProperty7() { return silent_; }
+std::int32_t CBaseComponent::QueryProperty8() { return 1; }
+
+void CBaseComponent::SetSilent(std::int32_t value) { silent_ = value; }
+void CBaseComponent::SetRequiredDiskSpace(std::uint32_t kilobytes) { requiredDiskSpace_ = kilobytes; }
+void CBaseComponent::SetRebootRequired(std::int32_t value) { rebootRequired_ = value; }
+void CBaseComponent::SetVersionFile(const char16_t* path) { versionFile_ = CStr(path); }
+void CBaseComponent::SetInstallType(const char16_t* file, std::int32_t type) {
+    infFile_ = CStr(file);
+    installType_ = type;
+}
+void CBaseComponent::AddSupportedDevice(const char16_t* hardwareId) { supportedDevices_.emplace_back(hardwareId); }
+void CBaseComponent::AddSupportedOs(const SupportedSystem& record) { supportedSystems_.push_back(record); }
+const char16_t* CBaseComponent::GetInstallFile() { return infFile_.c_str(); }
