@@ -100,19 +100,9 @@ std::int32_t CBaseComponent::InstallLegacy() { return 0; }
 std::int32_t CBaseComponent::InstallPnp() { return 0; }
 std::int32_t CBaseComponent::InstallVirtual() { return 0; }
 
-// Property questions, the install state and the checks behind it are
-// answered by the component that the plug-in exports once they are built;
-// until then the framework answers "no" to each.
+// Property questions are answered by the component that the plug-in
+// exports once they are built; until then the framework answers "no".
 std::int32_t CBaseComponent::GetProperty(std::uint32_t, void*, std::uint32_t, const char16_t*) { return 0; }
-std::int32_t CBaseComponent::GetCurrentVersion(char16_t*, std::uint32_t) { return 0; }
-std::int32_t CBaseComponent::GetInstallState(InstallState*, std::uint32_t, const char16_t*) { return 0; }
-std::int32_t CBaseComponent::IsDiskSpaceAvailable(const char16_t*) { return 0; }
-std::int32_t CBaseComponent::IsHardwarePresent() { return 0; }
-std::int32_t CBaseComponent::IsInstalled() { return 0; }
-std::int32_t CBaseComponent::IsMarkedForRemoval() { return 0; }
-std::int32_t CBaseComponent::GetVersionStatus() { return -1; }
-std::int32_t CBaseComponent::AreDependenciesMet(char16_t*, std::uint32_t, const char16_t*) { return 1; }
-std::int32_t CBaseComponent::CheckDependencyList(char16_t*, std::uint32_t, const char16_t*) { return 1; }
 
 std::int32_t CBaseComponent::QueryProperty6() { return silent_; }
 std::int32_t CBaseComponent::QueryProperty7() { return silent_; }
