@@ -34,6 +34,10 @@ public:
     bool open(std::u16string_view fullPath);
     bool is_open() const;
     void close();
+    // The setup interface's handle of the open file (an HINF) on Windows,
+    // for the installation services of setupinf.h; null on Linux and when
+    // nothing is open.
+    void* native_handle() const;
 
     // Every section name, each once, in the order of the file.
     std::vector<std::u16string> section_names() const;

@@ -89,17 +89,6 @@ std::int32_t CBaseComponent::IsDevicePresent(const char16_t* hardwareId) {
     return presentHardwareIds_.IsDevicePresent(hardwareId);
 }
 
-// The installation of a driver package from its INF file comes with the INF
-// processing; a component that keeps these answers failure meanwhile.
-std::int32_t CBaseComponent::Install(std::int32_t, void*, char16_t* message, std::uint32_t capacity,
-                                     const char16_t*) {
-    CopyToBuffer(message, capacity, u"");
-    return 0;
-}
-std::int32_t CBaseComponent::InstallLegacy() { return 0; }
-std::int32_t CBaseComponent::InstallPnp() { return 0; }
-std::int32_t CBaseComponent::InstallVirtual() { return 0; }
-
 // Property questions are answered by the component that the plug-in
 // exports once they are built; until then the framework answers "no".
 std::int32_t CBaseComponent::GetProperty(std::uint32_t, void*, std::uint32_t, const char16_t*) { return 0; }

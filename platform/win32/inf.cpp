@@ -57,6 +57,10 @@ void InfFile::close() {
     state_.reset();
 }
 
+void* InfFile::native_handle() const {
+    return state_ ? state_->handle : nullptr;
+}
+
 std::vector<std::u16string> InfFile::section_names() const {
     std::vector<std::u16string> names;
     if (!state_) return names;
