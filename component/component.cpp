@@ -1,5 +1,254 @@
 #include "component.h"
 
+#include "Source/depcheck.h"
+#include "Source/messages.h"
+#include "hostoptions.h"
+#include "platform/osversion.h"
+#include "runner.h"
+
+namespace {
+
+// The source name of the component's log lines; support reads the logs by
+// it and by the line numbers given with each line.
+constexpr char16_t ComponentSource[] = u"component";
+
+CStr LoadedMessage(std::uint32_t id) {
+    char16_t buffer[MessageBufferUnits] = {};
+    LoadMessage(id, buffer, MessageBufferUnits);
+    return CStr(buffer);
+}
+
+// The utility's exit codes as an installation reports them; "negative"
+// codes are those with the top bit set.
+std::int32_t InstallationResult(std::uint32_t exitCode) {
+    auto code = static_cast<std::int32_t>(exitCode);
+    if (code == 1 || code == 2) return InstallRebootRequired;
+    if (code == 3) return InstallAllUpToDate;
+    return InstallFailed;
+}
+
+// A run that wrote its report, or found no supported adapter to report.
+bool ReportRunSucceeded(std::uint32_t exitCode) {
+    return exitCode == 1 || exitCode == 3;
+}
+
+// The utility's answer to "/N": 4 older, 6 newer, 5 (and anything else)
+// the same.
+std::int32_t VersionStatusOf(std::uint32_t exitCode) {
+    if (exitCode == 4) return VersionOlder;
+    if (exitCode == 6) return VersionNewer;
+    return VersionSame;
+}
+
+bool IsVersionWithoutDriverSupport() {
+    std::optional<platform::WindowsVersion> version = platform::windows_version();
+    return version && version->platform_id == platform::platform_id_nt && version->major == 5 && version->minor >= 2;
+}
+
+}  // namespace
+
+void CComponent::Trace(int line, const char16_t* text) {
+    if (log_ != nullptr) log_->Write(CmpLogVerboseSource, CmpLogInformation, ComponentSource, line, u"%s", text);
+}
+
+void CComponent::Report(int line, const char16_t* text) {
+    if (log_ != nullptr) log_->Write(CmpLogPlain, CmpLogInformation, ComponentSource, line, u"%s", text);
+}
+
+std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* message, std::uint32_t capacity,
+                                 const char16_t* language) {
+    Trace(346, u"Entering Tamsec_zar3i::Install function.\r\n");
+    CStr commandLine = HostCommandLine();
+    bool force = HasOption(commandLine, OptionFamily::force);
+    CStr text;
+    std::int32_t result;
+    if (HasOption(commandLine, OptionFamily::discovery))
+        result = InstallDiscovery(commandLine, text, language);
+    else if (HasOption(commandLine, OptionFamily::reportUpdate))
+        result = InstallFromReport(commandLine, text);
+    else if (HasOption(commandLine, OptionFamily::versionReport))
+        result = InstallVersionReport(text, language);
+    else
+        result = InstallFirmware(unattended, force, text);
+    CopyToBuffer(message, capacity, text);
+    return result;
+}
+
+std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language) {
+    CStr report = TakeOptionValue(commandLine, OptionFamily::discovery);
+    if (report.IsEmpty()) {
+        Report(413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n");
+        message = LoadedMessage(MessageNoDiscoveryFile);
+        Trace(418, u"Exit Tamsec_zar3i::Install function. No XML file.\r\n");
+        return InstallFailed;
+    }
+    char16_t dependency[MessageBufferUnits] = {};
+    if (AreDependenciesMet(dependency, MessageBufferUnits, language) == 0) {
+        Report(466, dependency);
+        message = CStr(dependency);
+        Trace(469, u"Exit Tamsec_zar3i::Install function.  Dependencies failed.\r\n");
+        return InstallFailed;
+    }
+    UtilityCommand command;
+    command << u"/d" << report;
+    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
+        message = LoadedMessage(MessageDiscoveryDone);
+        Report(445, u"All firmware discovery successful.  Details in xml file.\r\n");
+        Trace(449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n");
+        return InstallRunDone;
+    }
+    message = LoadedMessage(MessageDiscoveryFailed);
+    Report(459, u"An error occured during hardware discovery. See log for more information.\r\n");
+    return InstallFailed;
+}
+
+std::int32_t CComponent::InstallFromReport(const CStr& commandLine, CStr& message) {
+    CStr report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
+    if (report.IsEmpty()) {
+        Report(498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n");
+        message = LoadedMessage(MessageNoUpdateFile);
+        Trace(501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n");
+        return InstallFailed;
+    }
+    UtilityCommand command;
+    command << u"/u" << report;
+    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
+        message = LoadedMessage(MessageReportUpdateDone);
+        Trace(524, u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n");
+        return InstallRunDone;
+    }
+    message = LoadedMessage(MessageReportReadFailed);
+    Trace(533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n");
+    return InstallFailed;
+}
+
+std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* language) {
+    char16_t dependency[MessageBufferUnits] = {};
+    if (AreDependenciesMet(dependency, MessageBufferUnits, language) == 0) {
+        Report(579, dependency);
+        message = CStr(dependency);
+        Trace(583, u"Tamsec_zar3i::Install -- Dependencies failed during version report.\r\n");
+        return InstallFailed;
+    }
+    // The host's option names no file; the utility writes its report under
+    // one fixed name in the package directory, where the host reads it.
+    UtilityCommand command;
+    command << u"/v" << VersionReportFile;
+    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
+        message = LoadedMessage(MessageVersionReportDone);
+        Trace(562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n");
+        return InstallRunDone;
+    }
+    message = LoadedMessage(MessageDiscoveryFailed);
+    Trace(572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n");
+    return InstallFailed;
+}
+
+std::int32_t CComponent::InstallFirmware(std::int32_t unattended, bool force, CStr& message) {
+    UtilityCommand command;
+    if (unattended != 0) command << u"/s";
+    if (force) command << u"/f";
+    std::uint32_t exitCode = unattended != 0 ? RunHidden(command.Line().c_str()) : RunInConsole(command.Line().c_str());
+    std::int32_t result = InstallationResult(exitCode);
+    // These plain-log texts carry no line end: the next plain entry follows
+    // on the same line.
+    switch (result) {
+        case InstallRebootRequired:
+            message = LoadedMessage(MessageInstallDone);
+            Report(651,
+                   u"All firmware installations were successful.  A reboot is required. See log for more information.");
+            break;
+        case InstallAllUpToDate:
+            message = LoadedMessage(MessageAllUpToDate);
+            Report(659, u"All firmware is up to date. No updates were performed. See log for more information.");
+            break;
+        default:
+            message = LoadedMessage(MessageInstallFailed);
+            Report(667,
+                   u"An error occured during the firmware installation or update process. See log for more "
+                   u"information.");
+            break;
+    }
+    Trace(674, u"Exiting Tamsec_zar3i::Install function.\r\n");
+    return result;
+}
+
+std::int32_t CComponent::GetCurrentVersion(char16_t* out, std::uint32_t capacity) {
+    Trace(42, u"Entering Tamsec_zar3i::GetCurrentVersion function.\r\n");
+    constexpr std::u16string_view text = CurrentVersionText;
+    if (out == nullptr || text.size() >= capacity) return 0;
+    CopyToBuffer(out, capacity, text);
+    Trace(62, u"Exit Tamsec_zar3i::GetCurrentVersion function.\r\n");
+    return 1;
+}
+
+std::int32_t CComponent::GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) {
+    Trace(223, u"Enter Tamsec_zar3i::GetInstallState function.\r\n");
+    std::int32_t result = CBaseComponent::GetInstallState(record, size, language);
+    if (record == nullptr || size < sizeof(InstallState)) return result;
+
+    CStr commandLine = HostCommandLine();
+    std::uint32_t appended = 0;
+    const char16_t* exitLine = u"Exit Tamsec_zar3i::GetInstallState function.\r\n";
+    if (HasOption(commandLine, OptionFamily::reportUpdate)) {
+        record->status = InstallStatusOlder;
+        appended = MessageUpdatingFromReport;
+        exitLine = u"Exit Tamsec_zar3i::GetInstallState function. ReadXML.\r\n";
+    } else if (HasOption(commandLine, OptionFamily::discovery)) {
+        record->status = InstallStatusOlder;
+        appended = MessageDiscovering;
+        exitLine = u"Exit Tamsec_zar3i::GetInstallState function. DiscoverXML.\r\n";
+    } else if (record->status == InstallStatusSame) {
+        appended = MessageAllSame;
+    } else if (record->status == InstallStatusOlder) {
+        appended = MessageUpdateRecommended;
+    } else if (record->status == InstallStatusNewer) {
+        appended = MessageNewerInstalled;
+    }
+    if (appended != 0) {
+        // What the base left comes first; a text that would overflow the
+        // record is cut and terminated.
+        CStr text(std::u16string_view(record->message, BoundedLength(record->message, InstallState::MessageUnits)));
+        text += LoadedMessage(appended);
+        CopyToBuffer(record->message, InstallState::MessageUnits, text);
+    }
+    int line = appended == MessageUpdatingFromReport ? 258 : appended == MessageDiscovering ? 269 : 297;
+    Trace(line, exitLine);
+    return result;
+}
+
+std::int32_t CComponent::IsInstalled() {
+    Trace(204, u"Enter Tamsec_zar3i::IsInstalled function.\r\n");
+    std::int32_t present = IsHardwarePresent();
+    Trace(209, u"Exit Tamsec_zar3i::IsInstalled function.\r\n");
+    return present;
+}
+
+std::int32_t CComponent::GetVersionStatus() {
+    Trace(93, u"Enter Tamsec_zar3i::GetVersionStatus function.\r\n");
+    CStr commandLine = HostCommandLine();
+    if (HasOption(commandLine, OptionFamily::reportUpdate) || HasOption(commandLine, OptionFamily::discovery)) {
+        Trace(121, u"Exit Tamsec_zar3i::GetVersionStatus function.  Reporting older.\r\n");
+        return VersionOlder;
+    }
+    UtilityCommand command;
+    command << u"/N";
+    VersionStatusRun run = RunForVersionStatus(command.Line().c_str());
+    if (!run.started || !run.ended) return VersionSame;
+    return VersionStatusOf(run.exitCode);
+}
+
+std::int32_t CComponent::AreDependenciesMet(char16_t* message, std::uint32_t capacity, const char16_t*) {
+    if (!IsVersionWithoutDriverSupport() && IsServiceInstalled(AdapterDriverService) &&
+        IsServiceRunning(AdapterDriverService)) {
+        Trace(736, u"Exit Tamsec_zar3i::AreDependenciesMet : True.\r\n");
+        return 1;
+    }
+    if (message != nullptr) LoadMessage(MessageDriverX64Required, message, capacity);
+    Trace(738, u"Exit Tamsec_zar3i::AreDependenciesMet : False.\r\n");
+    return 0;
+}
+
 CComponent& TheComponent() {
     // Constructed on first use, which is the load notification: the
     // runtime destroys it when the library is unloaded.

@@ -2,8 +2,10 @@
 # Sets up everything, builds the native binaries and runs the whole utility
 # on a fresh copy of the demo package: the installed firmware, the update
 # status, an unattended update, the firmware again, a version report, a
-# discovery report, the host stand-in with the plug-in and its verbose
-# start-up log, and the utility's log.
+# discovery report; then, on a fresh copy, the host stand-in with the
+# plug-in: install state, an unattended installation, discovery and version
+# report through the host, the handed-over verbose log, ykzsetup.log and the
+# utility's log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,9 +52,27 @@ step "Kelvor -d discovery.xml (discovery report written by the adapter tool)"
 run ./Kelvor -d discovery.xml
 head -n 12 discovery.xml
 echo "..."
-step "Zorvane /verbose_log (the host stand-in loads the plug-in, which starts up with a verbose log)"
-run ./Zorvane /verbose_log
-step "The plug-in's start-up in its verbose log"
-cat "$SystemDrive"/ykzsystem/log/_YK*.TMP
+# The host's road runs on a fresh copy of the package, so that its adapters
+# start from the demo's states again.
+host=$(pwd)/../demo-host
+rm -rf "$host"
+cp -r ../package "$host"
+cd "$host"
+export YKZ_MACHINE="$host/machine"
+rm -f "$SystemDrive"/ykzsystem/log/Kelvor.exe.log
+step "Zorvane --query-only (the host loads Tamsel and asks its properties: update recommended)"
+run ./Zorvane --query-only
+step "Zorvane --hand-over-log /verbose_log (unattended installation through the host: result 2, message 15)"
+run ./Zorvane --hand-over-log /verbose_log
+step "Zorvane --query-only (the install state again: nothing older left, one adapter newer)"
+run ./Zorvane --query-only
+step "Zorvane /d report.xml (discovery through the host: result 1, message 7, the report read back)"
+run ./Zorvane /d report.xml
+step "Zorvane /v (version report through the host: result 1, message 12)"
+run ./Zorvane /v
+step "The plug-in's verbose log, handed over to the host's and renamed Kelvor.exe.log (last lines)"
+tail -n 12 "$SystemDrive"/ykzsystem/log/Kelvor.exe.log
+step "Last lines of $SystemDrive/ykzsystem/log/ykzsetup.log"
+tail -n 16 "$SystemDrive/ykzsystem/log/ykzsetup.log"
 step "Last lines of $SystemDrive/ykzsystem/log/zizador.log"
 tail -n 30 "$SystemDrive/ykzsystem/log/zizador.log"

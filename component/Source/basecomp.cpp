@@ -89,10 +89,6 @@ std::int32_t CBaseComponent::IsDevicePresent(const char16_t* hardwareId) {
     return presentHardwareIds_.IsDevicePresent(hardwareId);
 }
 
-// Property questions are answered by the component that the plug-in
-// exports once they are built; until then the framework answers "no".
-std::int32_t CBaseComponent::GetProperty(std::uint32_t, void*, std::uint32_t, const char16_t*) { return 0; }
-
 std::int32_t CBaseComponent::QueryProperty6() { return silent_; }
 std::int32_t CBaseComponent::QueryProperty7() { return silent_; }
 std::int32_t CBaseComponent::QueryProperty8() { return 1; }

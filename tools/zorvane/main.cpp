@@ -1,6 +1,7 @@
-// Zorvane: the update-manager host stand-in. It loads the plug-in from its
-// current directory (the package directory), asks what the plug-in offers and
-// prints it for a person to read; on request it keeps a log of its own.
+// Zorvane: the update-manager host stand-in. In the package directory (its
+// current directory) it loads the plug-in, optionally hands over its own
+// log, asks the interface version and properties 1 to 8, calls Install, and
+// prints every answer for a person to read; then it unloads the plug-in.
 //
 // The plug-in reads its run options ("/d file", "/verbose_log", ...) from
 // this process's command line, so Zorvane passes over every argument it does
@@ -9,10 +10,12 @@
 #include "platform/arguments.h"
 #include "platform/library.h"
 #include "platform/unicode.h"
+#include "platform/wholefile.h"
 #include "platform/wsystem.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,39 +23,93 @@
 namespace {
 
 using GetInterfaceVersionFunction = std::int32_t (*)(std::int32_t*);
+using GetPropertyFunction = std::int32_t (*)(std::uint32_t, void*, std::uint32_t, const char16_t*);
+using InstallFunction = std::int32_t (*)(std::int32_t, void*, char16_t*, std::uint32_t, const char16_t*);
+
+// The plug-in's install-state answer: a status and a 1024-unit message.
+struct InstallStateRecord {
+    std::int32_t status = 0;
+    char16_t message[1024] = {};
+};
+static_assert(sizeof(InstallStateRecord) == 2052);
+
+constexpr std::uint32_t TextUnits = 1024;
+// The report the plug-in has the utility write for a version-report run.
+constexpr const char* VersionReportFile = "version_report.xml";
+
+// Exit codes besides Install's result (0 to 3).
+constexpr int ExitPluginMissing = 10;
 
 constexpr const char* Usage =
-    "Usage: Zorvane [--help] [--host-log[=verbose]] [--hand-over-log] [plug-in run options...]\n"
+    "Usage: Zorvane [--help] [--language=CODE] [--attended] [--query-only | --load-only]\n"
+    "               [--host-log[=verbose]] [--hand-over-log] [plug-in run options...]\n"
     "\n"
-    "Loads Tamsel from the current directory (the package directory), queries its\n"
-    "interface version, prints the result and unloads it. Exit code 0 when the\n"
-    "plug-in answered, 1 when it reported failure, 2 when it could not be loaded.\n"
+    "Loads Tamsel from the current directory (the package directory), optionally\n"
+    "hands over the host's log (property 9), asks the interface version and\n"
+    "properties 1 to 8, calls Install with a 1024-unit message buffer, prints\n"
+    "every answer and unloads the plug-in.\n"
     "\n"
     "  --help               this text\n"
+    "  --language=CODE      language code passed to the plug-in (default en):\n"
+    "                       en, fr, it, de, es, ja; the result messages follow\n"
+    "                       the system's user-interface language instead\n"
+    "  --attended           call Install with the unattended flag 0: the utility\n"
+    "                       runs in this console and asks its questions\n"
+    "                       (default: unattended flag 1, silent run)\n"
+    "  --query-only         ask the properties, do not call Install\n"
+    "  --load-only          only load the plug-in, ask its interface version and\n"
+    "                       unload it\n"
     "  --host-log           keep the host's own log: ykzsetup.log in\n"
     "                       %systemdrive%\\ykzsystem\\log\\, framed by a header and\n"
     "                       a footer with the exit code\n"
     "  --host-log=verbose   the same, with a verbose log beside it under a\n"
     "                       generated name (_YK<hex>..TMP)\n"
-    "  --hand-over-log      also hand that log to the plug-in through property 9\n"
-    "                       (implies --host-log). Not available yet: the plug-in\n"
-    "                       does not take property 9 so far, and the log stays\n"
-    "                       the host's alone.\n"
+    "  --hand-over-log      hand that log to the plug-in through property 9\n"
+    "                       (implies --host-log=verbose). With /verbose_log the\n"
+    "                       plug-in moves its verbose lines into the host's\n"
+    "                       verbose log, writes on there, and the file is renamed\n"
+    "                       to <package executable>.exe.log (Kelvor.exe.log)\n"
     "\n"
     "Every other argument is left to the plug-in, which reads its run options\n"
-    "(/d or /u and a report file, /v, /f, /e, /g, /verbose_log, /consoleout)\n"
-    "from this command line.\n";
+    "from this command line:\n"
+    "  /d FILE    discovery: the adapter tool writes a discovery report to FILE,\n"
+    "             which Zorvane then summarises\n"
+    "  /u FILE    update the adapters from the discovery report FILE\n"
+    "  /v         version report: the utility writes version_report.xml in the\n"
+    "             package directory, which Zorvane then prints\n"
+    "  /f /e /g   force: every adapter is flashed, also the same or newer ones\n"
+    "  /verbose_log, /consoleout   the plug-in's verbose log, its own console\n"
+    "The plug-in takes everything after \"/d\" or \"/u\" as the report file name,\n"
+    "so put that option last.\n"
+    "\n"
+    "Exit code: Install's result (0 failure; 1 discovery, report update or\n"
+    "version report done; 2 firmware installed, a reboot is required; 3 all\n"
+    "firmware already up to date). With --query-only or --load-only: 0 when the\n"
+    "plug-in answered its interface version, 1 when it did not. 10 when the\n"
+    "plug-in cannot be loaded or lacks an export.\n";
 
 struct Options {
     bool help = false;
     bool hostLog = false;
     bool verboseLog = false;
     bool handOverLog = false;
+    bool unattended = true;
+    bool queryOnly = false;
+    bool loadOnly = false;
+    std::u16string language = u"en";
+    std::string discoveryReport;  // the "/d" file, to summarise after the run
+    bool versionReport = false;
 };
+
+bool IsPluginOption(const std::string& argument, char letter) {
+    return argument.size() == 2 && (argument[0] == '/' || argument[0] == '-') &&
+           (argument[1] == letter || argument[1] == letter - 'a' + 'A');
+}
 
 Options ReadOptions(const std::vector<std::string>& arguments) {
     Options options;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--help") {
             options.help = true;
         } else if (argument == "--host-log") {
@@ -60,9 +117,21 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--host-log=verbose") {
             options.hostLog = options.verboseLog = true;
         } else if (argument == "--hand-over-log") {
-            options.hostLog = options.handOverLog = true;
+            options.hostLog = options.verboseLog = options.handOverLog = true;
+        } else if (argument.rfind("--language=", 0) == 0) {
+            options.language = platform::utf8_to_utf16(argument.substr(11));
+        } else if (argument == "--attended") {
+            options.unattended = false;
+        } else if (argument == "--query-only") {
+            options.queryOnly = true;
+        } else if (argument == "--load-only") {
+            options.loadOnly = true;
+        } else if (IsPluginOption(argument, 'd') && i + 1 < arguments.size()) {
+            options.discoveryReport = arguments[i + 1];
+        } else if (IsPluginOption(argument, 'v')) {
+            options.versionReport = true;
         }
-        // Anything else belongs to the plug-in.
+        // Everything belongs to the plug-in as well; it reads the whole line.
     }
     return options;
 }
@@ -80,38 +149,199 @@ std::unique_ptr<CCmpLog> OpenHostLog(const Options& options) {
         std::u16string verbose = std::u16string(log->GetVerboseLogDirectory()) + log->GetVerboseLogName();
         std::printf("Verbose host log: %s\n", platform::utf16_to_utf8(verbose).c_str());
     }
-    if (options.handOverLog)
-        std::fprintf(stderr, "Zorvane: handing the log over through property 9 is not available yet\n");
     return log;
 }
 
-int RunPlugin(CCmpLog* log) {
-    platform::SharedLibrary plugin;
-    std::string name = ".\\" + platform::SharedLibrary::file_name("Tamsel");
-    if (!plugin.load(name)) {
-        std::fprintf(stderr, "Zorvane: cannot load %s: %s\n", name.c_str(), plugin.error().c_str());
+void HostLine(CCmpLog* log, int level, const char16_t* format, int first, int second = 0) {
+    if (log != nullptr) log->Write(CmpLogPlainVerboseLevel, level, nullptr, 0, format, first, second);
+}
+
+// A text as a person reads it: UTF-8, without the line end it carries.
+std::string Readable(const char16_t* text, std::size_t capacity) {
+    std::size_t length = 0;
+    while (length < capacity && text[length] != u'\0') ++length;
+    std::string utf8 = platform::utf16_to_utf8(std::u16string_view(text, length));
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.pop_back();
+    return utf8;
+}
+
+const char* InstallStateMeaning(std::int32_t status) {
+    switch (status) {
+        case 1:
+            return "installed, the same version as the package";
+        case 2:
+            return "installed, older than the package: update recommended";
+        case 3:
+            return "installed, newer than the package";
+        case 4:
+            return "installed, no supported hardware present";
+        case 5:
+            return "supported hardware present, not installed";
+        case 6:
+            return "not applicable: no supported hardware, or the dependency list failed";
+        case 7:
+            return "cannot be installed: system, disk space, driver or pending removal";
+        case 8:
+            return "installed, version unknown";
+        default:
+            return "unknown status";
+    }
+}
+
+const char* InstallResultMeaning(std::int32_t result) {
+    switch (result) {
+        case 0:
+            return "failure";
+        case 1:
+            return "discovery, report update or version report completed";
+        case 2:
+            return "firmware installed, a reboot is required";
+        case 3:
+            return "all firmware already up to date";
+        default:
+            return "unknown result";
+    }
+}
+
+struct Plugin {
+    GetInterfaceVersionFunction getInterfaceVersion = nullptr;
+    GetPropertyFunction getProperty = nullptr;
+    InstallFunction install = nullptr;
+};
+
+void HandOverLog(const Plugin& plugin, CCmpLog* log) {
+    std::int32_t result = plugin.getProperty(9, log, 0, nullptr);
+    std::printf("Property 9 (log hand-over): result %d\n", static_cast<int>(result));
+    std::u16string verbose = std::u16string(log->GetVerboseLogDirectory()) + log->GetVerboseLogName();
+    std::printf("Verbose host log after the hand-over: %s\n", platform::utf16_to_utf8(verbose).c_str());
+}
+
+void AskText(const Plugin& plugin, std::uint32_t id, const char* what, const std::u16string& language) {
+    char16_t text[TextUnits] = {};
+    std::int32_t result = plugin.getProperty(id, text, TextUnits, language.c_str());
+    std::printf("Property %u (%s): result %d", static_cast<unsigned>(id), what, static_cast<int>(result));
+    if (result == 1) std::printf(", \"%s\"", Readable(text, TextUnits).c_str());
+    std::printf("\n");
+}
+
+void AskNumber(const Plugin& plugin, std::uint32_t id, const char* what) {
+    std::int32_t value = 0;
+    std::int32_t result = plugin.getProperty(id, &value, sizeof value, nullptr);
+    std::printf("Property %u (%s): result %d, value %d\n", static_cast<unsigned>(id), what, static_cast<int>(result),
+                static_cast<int>(value));
+}
+
+void AskInstallState(const Plugin& plugin, const std::u16string& language) {
+    InstallStateRecord record;
+    std::int32_t result = plugin.getProperty(5, &record, sizeof record, language.c_str());
+    std::printf("Property 5 (install state): result %d", static_cast<int>(result));
+    if (result == 1) {
+        std::printf(", status %d (%s)\n  Message: %s", static_cast<int>(record.status),
+                    InstallStateMeaning(record.status), Readable(record.message, 1024).c_str());
+    }
+    std::printf("\n");
+}
+
+void AskProperties(const Plugin& plugin, const std::u16string& language) {
+    AskText(plugin, 1, "name", language);
+    AskText(plugin, 2, "description", language);
+    AskText(plugin, 3, "installed version", language);
+    AskText(plugin, 4, "package version", language);
+    AskInstallState(plugin, language);
+    AskNumber(plugin, 6, "silent install");
+    AskNumber(plugin, 7, "silent install");
+    AskNumber(plugin, 8, "always 1");
+}
+
+// The attribute "value" of the first element `name` in `xml` from `from`.
+std::string ValueOf(const std::string& xml, const std::string& name, std::size_t from, std::size_t to) {
+    std::size_t at = xml.find("<" + name + " ", from);
+    if (at == std::string::npos || at >= to) return {};
+    std::size_t start = xml.find("value=\"", at);
+    if (start == std::string::npos || start >= to) return {};
+    start += 7;
+    std::size_t end = xml.find('"', start);
+    return end == std::string::npos ? std::string() : xml.substr(start, end - start);
+}
+
+void SummariseDiscoveryReport(const std::string& file) {
+    std::string xml;
+    if (platform::read_whole_file(file, xml) != platform::WholeFileStatus::ok) {
+        std::printf("Discovery report %s: cannot be read\n", file.c_str());
+        return;
+    }
+    std::printf("Discovery report %s:\n", file.c_str());
+    std::size_t devices = 0;
+    for (std::size_t at = xml.find("<device>"); at != std::string::npos; at = xml.find("<device>", at + 1)) {
+        std::size_t end = xml.find("</device>", at);
+        if (end == std::string::npos) end = xml.size();
+        std::printf("  %s  %s  firmware %s\n", ValueOf(xml, "device_id", at, end).c_str(),
+                    ValueOf(xml, "product_id", at, end).c_str(), ValueOf(xml, "active_version", at, end).c_str());
+        ++devices;
+    }
+    std::printf("  %zu adapter(s)\n", devices);
+}
+
+void PrintVersionReport() {
+    std::string xml;
+    if (platform::read_whole_file(VersionReportFile, xml) != platform::WholeFileStatus::ok) {
+        std::printf("Version report %s: cannot be read\n", VersionReportFile);
+        return;
+    }
+    if (xml.rfind("\xEF\xBB\xBF", 0) == 0) xml.erase(0, 3);
+    std::printf("Version report %s:\n%s\n", VersionReportFile, xml.c_str());
+}
+
+int CallInstall(const Plugin& plugin, const Options& options, CCmpLog* log) {
+    char16_t message[TextUnits] = {};
+    std::int32_t result =
+        plugin.install(options.unattended ? 1 : 0, nullptr, message, TextUnits, options.language.c_str());
+    std::printf("Install (%s): result %d (%s)\n  Message: %s\n", options.unattended ? "unattended" : "attended",
+                static_cast<int>(result), InstallResultMeaning(result), Readable(message, TextUnits).c_str());
+    HostLine(log, CmpLogInformation, u"Install: result %d\r\n", static_cast<int>(result));
+    if (result == 1 && !options.discoveryReport.empty()) SummariseDiscoveryReport(options.discoveryReport);
+    if (result == 1 && options.discoveryReport.empty() && options.versionReport) PrintVersionReport();
+    return result;
+}
+
+bool FindExports(const platform::SharedLibrary& library, Plugin& plugin) {
+    plugin.getInterfaceVersion = reinterpret_cast<GetInterfaceVersionFunction>(library.symbol("GetInterfaceVersion"));
+    plugin.getProperty = reinterpret_cast<GetPropertyFunction>(library.symbol("GetProperty"));
+    plugin.install = reinterpret_cast<InstallFunction>(library.symbol("Install"));
+    return plugin.getInterfaceVersion != nullptr && plugin.getProperty != nullptr && plugin.install != nullptr;
+}
+
+int RunPlugin(const Options& options, CCmpLog* log) {
+    platform::SharedLibrary library;
+    // By its full path: a bare or relative name could find another copy
+    // along the system's library search.
+    std::string name = (std::filesystem::current_path() / platform::SharedLibrary::file_name("Tamsel")).string();
+    if (!library.load(name)) {
+        std::fprintf(stderr, "Zorvane: cannot load %s: %s\n", name.c_str(), library.error().c_str());
         if (log != nullptr)
             log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0, u"Cannot load the plug-in.\r\n");
-        return 2;
+        return ExitPluginMissing;
     }
-    auto getInterfaceVersion = reinterpret_cast<GetInterfaceVersionFunction>(plugin.symbol("GetInterfaceVersion"));
-    if (getInterfaceVersion == nullptr) {
-        std::fprintf(stderr, "Zorvane: %s has no export GetInterfaceVersion\n", name.c_str());
+    Plugin plugin;
+    if (!FindExports(library, plugin)) {
+        std::fprintf(stderr, "Zorvane: %s lacks GetInterfaceVersion, GetProperty or Install\n", name.c_str());
         if (log != nullptr)
-            log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0,
-                       u"The plug-in has no GetInterfaceVersion.\r\n");
-        return 2;
+            log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0, u"The plug-in lacks an export.\r\n");
+        return ExitPluginMissing;
     }
+    if (options.handOverLog && log != nullptr) HandOverLog(plugin, log);
     std::int32_t version = 0;
-    std::int32_t result = getInterfaceVersion(&version);
-    std::printf("GetInterfaceVersion: result %d, interface version %d\n", static_cast<int>(result),
+    std::int32_t answered = plugin.getInterfaceVersion(&version);
+    std::printf("GetInterfaceVersion: result %d, interface version %d\n", static_cast<int>(answered),
                 static_cast<int>(version));
-    if (log != nullptr)
-        log->Write(CmpLogPlainVerboseLevel, CmpLogInformation, nullptr, 0,
-                   u"GetInterfaceVersion: result %d, interface version %d\r\n", static_cast<int>(result),
-                   static_cast<int>(version));
-    plugin.unload();
-    return result == 1 ? 0 : 1;
+    HostLine(log, CmpLogInformation, u"GetInterfaceVersion: result %d, interface version %d\r\n",
+             static_cast<int>(answered), static_cast<int>(version));
+    int exitCode = answered == 1 ? 0 : 1;
+    if (!options.loadOnly) AskProperties(plugin, options.language);
+    if (!options.loadOnly && !options.queryOnly) exitCode = CallInstall(plugin, options, log);
+    std::fflush(stdout);
+    library.unload();
+    return exitCode;
 }
 
 }  // namespace
@@ -123,7 +353,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::unique_ptr<CCmpLog> log = OpenHostLog(options);
-    int exitCode = RunPlugin(log.get());
+    int exitCode = RunPlugin(options, log.get());
     if (log != nullptr) {
         log->WriteFooter(exitCode);
         log->Close();

@@ -22,7 +22,7 @@ TEST_F(CmpLogTest, HostKeepsItsOwnLogAndLeavesUnknownArgumentsToThePlugIn) {
         testsupport::builtProgram("Zorvane"),
         {"/verbose_log", "--host-log=verbose", "/d", "report.xml", "--later-switch"}, dir_.path());
     ASSERT_TRUE(run.started);
-    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(run.exitCode, 10u);
     EXPECT_NE(run.err.find("cannot load"), std::string::npos) << run.err;
 
     // The plain log is the machine's (other runs may have written before
@@ -36,14 +36,14 @@ TEST_F(CmpLogTest, HostKeepsItsOwnLogAndLeavesUnknownArgumentsToThePlugIn) {
         "={75}\r\nSource:          [^\r]+\r\nVersion:         1\\.0\\.0\\.1\r\n"
         "Log Date:        [^\r]+\r\n\r\nLog Session Start\\.\\.\\.\r\n\r\n"
         "\\*\\*ERROR\\*\\* - Cannot load the plug-in\\.\r\n"
-        "\r\n\r\nLog Session End\\. \\[[0-9:]+\\]\r\nReturn Code \\(2\\)\r\n={75}\r\n\r\n");
+        "\r\n\r\nLog Session End\\. \\[[0-9:]+\\]\r\nReturn Code \\(10\\)\r\n={75}\r\n\r\n");
     EXPECT_TRUE(std::regex_match(plainText.substr(start), plain)) << plainText.substr(start);
 
     fs::path verbose = NamedFile(run.out, "Verbose host log");
     std::string verboseText = Read(verbose);
     EXPECT_EQ(verboseText.rfind(header, 0), 0u) << verboseText;
     EXPECT_NE(verboseText.find("Stub Version:    (not set)\r\n"), std::string::npos) << verboseText;
-    EXPECT_NE(verboseText.find("Return Code (2)"), std::string::npos) << verboseText;
+    EXPECT_NE(verboseText.find("Return Code (10)"), std::string::npos) << verboseText;
     std::error_code ignored;
     fs::remove(verbose, ignored);
 

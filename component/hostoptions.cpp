@@ -1,0 +1,92 @@
+#include "hostoptions.h"
+
+#include <span>
+
+#include "platform/unicode.h"
+
+#include "platform/hostprocess.h"
+
+namespace {
+
+using Texts = std::span<const std::u16string_view>;
+
+// The texts of each family, in the order they are looked for.
+constexpr std::u16string_view DiscoveryTexts[] = {u"/D", u"/d", u" -D", u" -d"};
+constexpr std::u16string_view ReportUpdateTexts[] = {u"/U", u"/u", u" -U", u" -u"};
+constexpr std::u16string_view VersionReportTexts[] = {u"/V", u"/v"};
+constexpr std::u16string_view ForceTexts[] = {u"/F", u"/f", u"/E", u"/e", u"/G", u"/g"};
+
+Texts FamilyTexts(OptionFamily family) {
+    switch (family) {
+        case OptionFamily::discovery:
+            return DiscoveryTexts;
+        case OptionFamily::reportUpdate:
+            return ReportUpdateTexts;
+        case OptionFamily::versionReport:
+            return VersionReportTexts;
+        case OptionFamily::force:
+            break;
+    }
+    return ForceTexts;
+}
+
+constexpr std::u16string_view VerboseLogSwitch = u"/verbose_log";
+
+bool BeginsVerboseLogSwitch(std::u16string_view commandLine, std::size_t at) {
+    return EqualsNoCase(commandLine.substr(at, VerboseLogSwitch.size()), VerboseLogSwitch);
+}
+
+// The first occurrence of `text` that counts as the family's option.
+std::size_t FindOption(std::u16string_view commandLine, std::u16string_view text, OptionFamily family) {
+    for (std::size_t at = commandLine.find(text); at != std::u16string_view::npos;
+         at = commandLine.find(text, at + 1)) {
+        if (family != OptionFamily::versionReport || !BeginsVerboseLogSwitch(commandLine, at)) return at;
+    }
+    return std::u16string_view::npos;
+}
+
+std::optional<std::u16string> testCommandLine;
+std::optional<std::u16string> testUtilityProgram;
+
+}  // namespace
+
+bool HasOption(std::u16string_view commandLine, OptionFamily family) {
+    for (std::u16string_view text : FamilyTexts(family))
+        if (FindOption(commandLine, text, family) != std::u16string_view::npos) return true;
+    return false;
+}
+
+CStr TakeOptionValue(std::u16string_view commandLine, OptionFamily family) {
+    for (std::u16string_view text : FamilyTexts(family)) {
+        std::size_t at = FindOption(commandLine, text, family);
+        if (at == std::u16string_view::npos) continue;
+        std::size_t start = at + text.size();
+        while (start < commandLine.size() && commandLine[start] == u' ') ++start;
+        std::u16string_view rest = commandLine.substr(start);
+        return CStr(rest.substr(0, platform::utf16_cut_length(rest, OptionValueUnits)));
+    }
+    return CStr();
+}
+
+UtilityCommand::UtilityCommand() {
+    *this << (testUtilityProgram ? *testUtilityProgram : u"Kelvor.exe");
+}
+
+UtilityCommand& UtilityCommand::operator<<(std::u16string_view token) {
+    line_ += token;
+    line_ += u' ';
+    return *this;
+}
+
+CStr HostCommandLine() {
+    if (testCommandLine) return CStr(*testCommandLine);
+    return CStr(platform::process_command_line());
+}
+
+void SetHostCommandLineForTesting(std::optional<std::u16string> commandLine) {
+    testCommandLine = std::move(commandLine);
+}
+
+void SetUtilityProgramForTesting(std::optional<std::u16string> program) {
+    testUtilityProgram = std::move(program);
+}

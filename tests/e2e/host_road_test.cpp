@@ -1,0 +1,225 @@
+// The whole road through the host stand-in: Zorvane loads Tamsel in a copy
+// of the demo package, which runs Kelvor, which runs the adapter simulator.
+// Each run is checked in the host's output, ykzsetup.log, the verbose log,
+// zizador.log and the simulator's calls.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driverservice.h"
+#include "kelvor_package.h"
+#include "platform/cmdline.h"
+#include "platform/files.h"
+#include "platform/machine.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "testsupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path LogDirectory() {
+    std::string windows = platform::windows_directory();
+    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
+}
+
+// What one host run left behind.
+struct HostRun {
+    std::uint32_t exitCode = 0;
+    std::string out;
+    std::string setupLog;            // what the run added to ykzsetup.log
+    std::string utilityLog;          // what it added to zizador.log
+    std::vector<std::string> calls;  // the simulator's calls during the run
+};
+
+std::string Tail(const fs::path& file, std::uintmax_t from) {
+    std::string whole = testsupport::readFile(file);
+    return whole.size() > from ? testsupport::normalizeLineEnds(whole.substr(from)) : std::string();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class HostRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
+            fs::copy(entry.path(), package_.dir() / entry.path().filename(),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        platform::set_environment_variable("YKZ_MACHINE", (package_.dir() / "machine").string());
+        service_ = std::make_unique<DriverService>(package_.dir() / "machine");
+        fs::remove(LogDirectory() / "Kelvor.exe.log");
+    }
+    void TearDown() override {
+        service_.reset();
+        platform::set_environment_variable("YKZ_MACHINE", "");
+        fs::remove(LogDirectory() / "Kelvor.exe.log");
+    }
+
+    // Runs the host with its arguments written as a host writes them,
+    // unquoted, where the plug-in reads them.
+    HostRun Run(const std::string& arguments, const std::string& input = "") {
+        fs::path setup = LogDirectory() / "ykzsetup.log";
+        std::uintmax_t setupBefore = testsupport::fileSize(setup);
+        std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
+        std::size_t callsBefore = testsupport::splitLines(package_.read("rirador.calls")).size();
+        testsupport::TempDir io("nicfw-host");
+        testsupport::writeFile(io / "in", input);
+        platform::RedirectedRun run;
+        run.commandLine = platform::quote_argument(
+                              (package_.dir() / fs::path(testsupport::builtProgram("Zorvane")).filename()).string()) +
+                          " " + arguments;
+        run.workingDirectory = package_.dir().string();
+        run.stdinPath = (io / "in").string();
+        run.stdoutPath = (io / "out").string();
+        run.stderrPath = (io / "err").string();
+        platform::ProcessOutcome outcome = platform::run_redirected(run);
+        EXPECT_TRUE(outcome.started);
+        HostRun host;
+        host.exitCode = outcome.exitCode;
+        host.out = testsupport::readText(io / "out") + testsupport::readText(io / "err");
+        host.setupLog = Tail(setup, setupBefore);
+        host.utilityLog = Tail(package_.logFile(), utilityBefore);
+        std::vector<std::string> calls = testsupport::splitLines(package_.read("rirador.calls"));
+        host.calls.assign(calls.begin() + static_cast<std::ptrdiff_t>(std::min(callsBefore, calls.size())),
+                          calls.end());
+        return host;
+    }
+
+    e2e::KelvorPackage package_;
+    std::unique_ptr<DriverService> service_;
+};
+
+// Where the demo machine is simulated (Linux), the plug-in sees its
+// adapters; under Windows the machine has none of them.
+bool AdaptersPresent() {
+    return platform::simulated_machine_directory().has_value();
+}
+
+TEST_F(HostRoad, UnattendedInstallationStepByStep) {
+    HostRun road = Run("--hand-over-log /verbose_log");
+    EXPECT_EQ(road.exitCode, 2u) << road.out;
+    EXPECT_TRUE(Has(road.out, "Property 9 (log hand-over): result 1")) << road.out;
+    EXPECT_TRUE(Has(road.out, "GetInterfaceVersion: result 1, interface version 100"));
+    EXPECT_TRUE(Has(road.out, "Property 1 (name): result 1, \"Tarn KX-Series P3P Adapter Firmware\""));
+    EXPECT_TRUE(Has(road.out, "Property 3 (installed version): result 1, \"See Information below.\""));
+    EXPECT_TRUE(Has(road.out, "Property 4 (package version): result 1, \"4.0.550\""));
+    EXPECT_TRUE(Has(road.out, "Property 6 (silent install): result 1, value 1"));
+    if (AdaptersPresent()) {
+        EXPECT_TRUE(Has(road.out,
+                        "status 2 (installed, older than the package: update recommended)\n"
+                        "  Message: At least 1 NIC on the system has older firmware"))
+            << road.out;
+    }
+    EXPECT_TRUE(Has(road.out,
+                    "Install (unattended): result 2 (firmware installed, a reboot is required)\n"
+                    "  Message: All firmware installations were successful.  See log for more information."))
+        << road.out;
+
+    // The plug-in's plain line has no line end: the host's next line
+    // follows on it.
+    EXPECT_TRUE(Has(road.setupLog,
+                    "All firmware installations were successful.  A reboot is required. See log for "
+                    "more information.Install: result 2\n"))
+        << road.setupLog;
+    // The utility ran "/N" for the install state, then "/s": discovery,
+    // then the older adapter flashed.
+    EXPECT_TRUE(e2e::hasLine(road.utilityLog, "NIC firmware update is recommended.")) << road.utilityLog;
+    EXPECT_TRUE(e2e::hasLine(road.utilityLog, "NIC firmware update complete")) << road.utilityLog;
+    EXPECT_EQ(road.calls.back(), "[-flashsupport] [-i] [Tarn KX-2210 Dual Port 10GbE] [-a] [P3P_4_0_550.img]");
+
+    // The plug-in's start-up, its later lines and the host's own lines, in
+    // one verbose log under the package executable's name.
+    std::string verbose = testsupport::readText(LogDirectory() / "Kelvor.exe.log");
+    std::size_t at = 0;
+    for (const char* part : {"Verbose Log Session Start", "basecomp[87] Locating package definition file... Done.",
+                             "GetInterfaceVersion: result 1", "component[223] Enter Tamsec_zar3i::GetInstallState",
+                             "component[346] Entering Tamsec_zar3i::Install function.",
+                             "component[674] Exiting Tamsec_zar3i::Install function.", "Return Code (2)"}) {
+        at = verbose.find(part, at);
+        EXPECT_NE(at, std::string::npos) << part << " in\n" << verbose;
+    }
+
+    HostRun again = Run("");
+    EXPECT_EQ(again.exitCode, 3u) << again.out;
+    EXPECT_TRUE(Has(again.out,
+                    "Install (unattended): result 3 (all firmware already up to date)\n"
+                    "  Message: All firmware is up to date.  No updates were performed."))
+        << again.out;
+    if (AdaptersPresent()) {
+        EXPECT_TRUE(Has(again.out, "status 3 (installed, newer than the package)")) << again.out;
+    }
+    EXPECT_TRUE(e2e::hasLine(again.utilityLog, "No firmware is selected for update.")) << again.utilityLog;
+}
+
+TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
+    HostRun discovery = Run("/d report.xml");
+    EXPECT_EQ(discovery.exitCode, 1u) << discovery.out;
+    EXPECT_TRUE(Has(discovery.out, "status 2 (installed, older than the package: update recommended)\n  Message: "));
+    EXPECT_TRUE(Has(discovery.out, "generating discovery XML file.\nProperty 6")) << discovery.out;
+    EXPECT_TRUE(Has(discovery.out, "Message: All firmware discovery successful.  Details in discovery xml file."));
+    EXPECT_TRUE(Has(discovery.out,
+                    "Discovery report report.xml:\n  P3P-05-00  Tarn KX-2210 Dual Port 10GbE  "
+                    "firmware 4.0.534\n"))
+        << discovery.out;
+    EXPECT_TRUE(Has(discovery.setupLog, "All firmware discovery successful.  Details in xml file.\n"));
+    EXPECT_EQ(discovery.calls.back(), "[-flashsupport] [-d] [P3P_4_0_550.img] [report.xml]");
+
+    HostRun update = Run("/u report.xml");
+    EXPECT_EQ(update.exitCode, 1u) << update.out;
+    EXPECT_TRUE(Has(update.out, "Reading discovery XML file and performing firmware updates."));
+    EXPECT_TRUE(Has(update.out, "Message: Discovery XML file read and firmware upgrade completed successfully."));
+    EXPECT_EQ(update.calls.back(), "[-flashsupport] [-u] [P3P_4_0_550.img] [report.xml]");
+
+    HostRun version = Run("/v");
+    EXPECT_EQ(version.exitCode, 1u) << version.out;
+    EXPECT_TRUE(Has(version.out, "Message: Version report completed successfully."));
+    EXPECT_TRUE(Has(version.out, "Version report version_report.xml:\n<?xml")) << version.out;
+    EXPECT_TRUE(Has(version.out, "<package_version value=\"4.0.550\"/>")) << version.out;
+
+    // A report name far beyond what the plug-in passes on: cut, and the
+    // run fails cleanly.
+    HostRun longName = Run("/d " + std::string(10000, 'n'));
+    EXPECT_EQ(longName.exitCode, 0u) << longName.out;
+    EXPECT_TRUE(Has(longName.out, "Install (unattended): result 0 (failure)")) << longName.out;
+
+    ASSERT_TRUE(service_->Stop());
+    HostRun stopped = Run("/d report2.xml");
+    EXPECT_EQ(stopped.exitCode, 0u);
+    EXPECT_TRUE(Has(stopped.out,
+                    "Message: Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required but "
+                    "is not currently installed and running."))
+        << stopped.out;
+    EXPECT_TRUE(Has(stopped.setupLog, "Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required"));
+    EXPECT_FALSE(package_.exists("report2.xml"));
+}
+
+// The result messages follow the user-interface language that the locale
+// environment names (CTest runs this test once more in German); the package
+// texts follow the language code that the host passes.
+bool GermanInterface() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        std::string value = platform::environment_variable(name).value_or("");
+        if (!value.empty()) return value.rfind("de", 0) == 0;
+    }
+    return false;
+}
+
+TEST_F(HostRoad, LanguagesOfTheHostAndOfTheSystem) {
+    HostRun run = Run("--language=de /g");  // "/g" forces every adapter
+    EXPECT_TRUE(Has(run.out, "Property 1 (name): result 1, \"Firmware der Tarn KX-Series P3P Adapter\"")) << run.out;
+    EXPECT_EQ(run.exitCode, 2u) << run.out;
+    const std::string logName = GermanInterface() ? "zizador.log" : "log";
+    EXPECT_TRUE(Has(run.out,
+                    "Install (unattended): result 2 (firmware installed, a reboot is required)\n"
+                    "  Message: All firmware installations were successful.  See " +
+                        logName + " for more information."))
+        << run.out;
+}
+
+}  // namespace
