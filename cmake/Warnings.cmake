@@ -1,15 +1,3 @@
-# Compiler settings shared by every target of the tree.
+# The compiler warnings of every target of the tree; the build keeps them
+# clean on g++, clang and mingw-w64 g++.
 add_compile_options(-Wall -Wextra)
-
-if(WIN32)
-  # One self-contained file per deliverable: -static-libgcc and
-  # -static-libstdc++ alone still import libwinpthread-1.dll, which a bare
-  # server does not have.
-  add_link_options(-static)
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-endif()
-
-if(NICFW_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
-endif()

@@ -1,9 +1,9 @@
 #include "catalog.h"
 #include "log.h"
 #include "runstate.h"
-#include "textfields.h"
 #include "xmlvalues.h"
 
+#include "platform/ascii.h"
 #include "xml/dom.h"
 
 #include <string_view>
@@ -11,6 +11,8 @@
 namespace kelvor {
 
 namespace {
+
+constexpr const char* CatalogRoot = "nic_fw_package";
 
 // The seven attributes of an entry, read in one walk over its attributes: a
 // name counts without regard to case, and the first attribute of a name wins.
@@ -27,7 +29,7 @@ CatalogEntry readEntry(const dom::DomNode& node) {
     for (int i = 0; i < node.attribute_count(); ++i) {
         std::string_view attribute = node.attribute_name(i);
         for (std::size_t f = 0; f < std::size(names); ++f) {
-            if (seen[f] || !equalsIgnoringCase(attribute, names[f])) continue;
+            if (seen[f] || !platform::equals_ignoring_case(attribute, names[f])) continue;
             seen[f] = true;
             if (const char* value = node.attribute_value_at(i)) entry.*fields[f] = value;
             break;
@@ -92,9 +94,9 @@ std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subve
     return key;
 }
 
-int loadCatalog() {
-    dom::DomParseResult result;
-    dom::DomNode root = dom::parse_file(CatalogFileName, "nic_fw_package", &result);
+namespace {
+
+int storeCatalog(const dom::DomNode& root, const dom::DomParseResult& result) {
     if (result.error != dom::DomError::None) {
         LogLine log;
         log << "\n\nLoading configuration file " << CatalogFileName
@@ -113,6 +115,20 @@ int loadCatalog() {
         }
     }
     return 0;
+}
+
+}  // namespace
+
+int loadCatalog() {
+    dom::DomParseResult result;
+    dom::DomNode root = dom::parse_file(CatalogFileName, CatalogRoot, &result);
+    return storeCatalog(root, result);
+}
+
+int loadCatalogBytes(std::string_view bytes) {
+    dom::DomParseResult result;
+    dom::DomNode root = dom::parse_bytes(bytes, CatalogRoot, &result);
+    return storeCatalog(root, result);
 }
 
 const CatalogEntry* lookupCatalog(const std::string& key) {

@@ -4,7 +4,9 @@
 
 #include "records.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kelvor {
 
@@ -19,6 +21,9 @@ std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subve
 
 // Reads the catalog into the run state; problems are only logged. Returns 0.
 int loadCatalog();
+
+// The same for the bytes of a catalog file already in memory.
+int loadCatalogBytes(std::string_view bytes);
 
 // Exact lookup; on a miss logs the "PCI Id ... details could not find" line
 // and returns null. The entry stays owned by the catalog.

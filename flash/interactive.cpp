@@ -8,7 +8,7 @@
 #include "textfields.h"
 
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
 namespace kelvor {
 
@@ -17,15 +17,21 @@ namespace {
 // One bounded read per answer.
 constexpr std::size_t AnswerLimit = 259;
 
-// Reads one answer line of at most AnswerLimit characters. The rest of an
-// overlong line is read and dropped, so it cannot answer the next prompt.
+// Reads one answer line of at most AnswerLimit bytes, its line end included.
+// The rest of an overlong line is read and dropped, so it cannot answer the
+// next prompt. The line is kept as the bytes read: a NUL inside it is just
+// another byte, never taken for the end of the line, so a line that does end
+// is never thought to go on into the next one.
 bool readAnswerLine(std::string& line) {
-    char buffer[AnswerLimit + 1];
-    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
-    line.assign(buffer);
-    if (line.empty() || line.back() != '\n') {
-        int c;
-        while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
+    line.clear();
+    int c = EOF;
+    while (line.size() < AnswerLimit && (c = std::getc(stdin)) != EOF) {
+        line += static_cast<char>(c);
+        if (c == '\n') return true;
+    }
+    if (line.empty()) return false;
+    if (c != EOF) {
+        while ((c = std::getc(stdin)) != EOF && c != '\n') {
         }
     }
     return true;
@@ -159,7 +165,8 @@ Answer askYesNoQuit(const std::string& question, Answer defaultAnswer, Answer em
         log.emit(true);
         return AnswerQuit;
     }
-    log << question << " " << line;
+    // The log is text: it shows the answer up to a NUL, if one came.
+    log << question << " " << std::string_view(line.c_str());
     log.emit(false);
 
     if (!line.empty() && line.back() == '\n') line.pop_back();

@@ -1,7 +1,8 @@
 #include "options.h"
 #include "log.h"
 #include "runstate.h"
-#include "textfields.h"
+
+#include "platform/ascii.h"
 
 #include <array>
 #include <string_view>
@@ -51,7 +52,7 @@ constexpr const char* UsageLines[] = {
 const OptionSpec* findOption(std::string_view argument) {
     for (const OptionSpec& option : Options)
         for (std::string_view spelling : option.spellings)
-            if (!spelling.empty() && equalsIgnoringCase(argument, spelling)) return &option;
+            if (!spelling.empty() && platform::equals_ignoring_case(argument, spelling)) return &option;
     return nullptr;
 }
 

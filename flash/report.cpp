@@ -5,6 +5,7 @@
 #include "textfields.h"
 #include "xmlvalues.h"
 
+#include "platform/ascii.h"
 #include "xml/dom.h"
 
 #include <cctype>
@@ -18,13 +19,6 @@ namespace {
 
 constexpr const char* ReportRoot = "tarn_rom_discovery";
 constexpr const char* ReportType = "DIRAVI_NIC";
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::string valueOf(const dom::DomNode& node) { return attributeOrBlank(node, "value"); }
 
@@ -85,7 +79,7 @@ Item itemOf(const dom::DomNode& node) {
 class ReportReader {
 public:
     explicit ReportReader(std::string fileName) : fileName_(std::move(fileName)) {}
-    int read();
+    int read(const dom::DomNode& root, const dom::DomParseResult& parse);
 
 private:
     enum class Flow { Continue, Stop };
@@ -107,9 +101,7 @@ private:
     LogLine log_;
 };
 
-int ReportReader::read() {
-    dom::DomParseResult parse;
-    dom::DomNode root = dom::parse_file(fileName_.c_str(), ReportRoot, &parse);
+int ReportReader::read(const dom::DomNode& root, const dom::DomParseResult& parse) {
     if (parse.error != dom::DomError::None) {
         log_ << "Loading configuration file " << fileName_ << "Failed!. Error code: " << static_cast<int>(parse.error)
              << "\n";
@@ -352,13 +344,13 @@ std::optional<std::uint32_t> parseIdentity(const std::string& value) {
     bool negative = false;
     if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
     if (value.size() - i >= 3 && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X') &&
-        hexDigit(value[i + 2]) >= 0)
+        platform::hex_digit_value(value[i + 2]) >= 0)
         i += 2;
     std::size_t digitsStart = i;
     std::int64_t magnitude = 0;
     constexpr std::int64_t cap = std::int64_t{1} << 33;
-    for (; i < value.size() && hexDigit(value[i]) >= 0; ++i) {
-        magnitude = magnitude * 16 + hexDigit(value[i]);
+    for (; i < value.size() && platform::hex_digit_value(value[i]) >= 0; ++i) {
+        magnitude = magnitude * 16 + platform::hex_digit_value(value[i]);
         if (magnitude > cap) magnitude = cap;
     }
     if (i == digitsStart || i != value.size()) return std::nullopt;
@@ -370,8 +362,16 @@ std::optional<std::uint32_t> parseIdentity(const std::string& value) {
 
 int readDiscoveryReport(const std::string& fileName) {
     if (runState().discoveryDone) return 0;
-    ReportReader reader(fileName);
-    return reader.read();
+    dom::DomParseResult parse;
+    dom::DomNode root = dom::parse_file(fileName.c_str(), ReportRoot, &parse);
+    return ReportReader(fileName).read(root, parse);
+}
+
+int readDiscoveryReportBytes(std::string_view bytes, const std::string& fileName) {
+    if (runState().discoveryDone) return 0;
+    dom::DomParseResult parse;
+    dom::DomNode root = dom::parse_bytes(bytes, ReportRoot, &parse);
+    return ReportReader(fileName).read(root, parse);
 }
 
 }  // namespace kelvor

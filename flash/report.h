@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvor {
 
@@ -13,6 +14,10 @@ namespace kelvor {
 // Returns 0 when at least one adapter matched and 1 otherwise; 0 at once
 // when discovery is already done.
 int readDiscoveryReport(const std::string& fileName);
+
+// The same for the bytes of a report file already in memory; fileName is
+// the name that the log lines give it.
+int readDiscoveryReportBytes(std::string_view bytes, const std::string& fileName);
 
 // A hexadecimal identity: the whole value must be one base-16 number
 // (leading blanks, a sign and "0x" allowed, nothing after the digits), and

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace kelvor {
 
@@ -14,9 +13,5 @@ std::string padRight(const std::string& text, std::size_t width);
 
 // The text with blanks, tabs and line ends removed at both ends.
 std::string trimmed(const std::string& text);
-
-// Equal when compared without regard to the case of ASCII letters, as
-// options and attribute names are.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace kelvor

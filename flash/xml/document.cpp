@@ -1,17 +1,18 @@
 // Reading whole documents: parse_text picks the result out of the holder
-// that the grammar fills, parse_file brings a file into UTF-8 first.
-#include "dom.h"
+// that the grammar fills, parse_bytes and parse_file bring a file's bytes
+// into UTF-8 first.
 #include "node.h"
 #include "parser.h"
 #include "utf8.h"
+#include "xml/dom.h"
 
-#include "platform/files.h"
 #include "platform/text.h"
+#include "platform/wholefile.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace dom {
 
@@ -20,8 +21,6 @@ namespace {
 // A parse needs a few records for a small document and hundreds of
 // megabytes for a large one; blocks double from here.
 constexpr std::size_t first_parse_block_size = 4096;
-// Zeros after the bytes of a file: a NUL for UTF-8 and a NUL unit for UTF-16.
-constexpr std::size_t file_padding = 4;
 
 void set_result(DomParseResult* result, DomError error, std::int32_t line, std::int32_t column) {
     if (result == nullptr) return;
@@ -58,51 +57,13 @@ bool is_warning(DomError error) {
     return error == DomError::None || error == DomError::UnclosedElement || error == DomError::NoElement;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-struct FileBytes {
-    std::unique_ptr<char[]> data;
-    std::size_t length = 0;
-};
-
-// The whole file followed by zero padding. The size from seeking only sizes
-// the first read; reading goes on to the real end.
-bool read_whole_file(std::FILE* file, FileBytes& bytes) {
-    std::size_t capacity = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long size = std::ftell(file);
-        if (size > 0) capacity = static_cast<std::size_t>(size);
-    }
-    if (std::fseek(file, 0, SEEK_SET) != 0) return false;
-    bytes.data = std::make_unique_for_overwrite<char[]>(capacity + file_padding);
-    for (;;) {
-        std::size_t room = capacity - bytes.length;
-        if (room == 0) {
-            capacity = capacity < 4096 ? 4096 : capacity * 2;
-            auto grown = std::make_unique_for_overwrite<char[]>(capacity + file_padding);
-            if (bytes.length > 0) std::memcpy(grown.get(), bytes.data.get(), bytes.length);
-            bytes.data = std::move(grown);
-            room = capacity - bytes.length;
-        }
-        std::size_t got = std::fread(bytes.data.get() + bytes.length, 1, room, file);
-        bytes.length += got;
-        if (got < room) break;
-    }
-    if (std::ferror(file) != 0) return false;
-    std::memset(bytes.data.get() + bytes.length, 0, file_padding);
-    return true;
+bool starts_with(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
 }
 
-bool starts_with(const FileBytes& bytes, const char* mark, std::size_t length) {
-    return bytes.length >= length && std::memcmp(bytes.data.get(), mark, length) == 0;
-}
-
-}  // namespace
-
-DomNode parse_text(const char* text, const char* expected_root, DomParseResult* result) {
+// The parses themselves, which may run out of memory; the public entry
+// points turn that into an error result.
+DomNode parse_text_unguarded(const char* text, const char* expected_root, DomParseResult* result) {
     if (text == nullptr) {
         set_result(result, DomError::NoInput, 0, 0);
         return DomNode();
@@ -129,36 +90,61 @@ DomNode parse_text(const char* text, const char* expected_root, DomParseResult* 
     return candidate;
 }
 
-DomNode parse_file(const char* path, const char* expected_root, DomParseResult* result) {
-    set_result(result, DomError::None, 0, 0);
-    FileHandle file(path != nullptr ? platform::open_file(path, "rb") : nullptr);
-    if (file == nullptr) {
-        set_result(result, DomError::FileNotFound, 0, 0);
-        return DomNode();
-    }
-    FileBytes bytes;
-    if (!read_whole_file(file.get(), bytes)) {
-        set_result(result, DomError::FileNotFound, 0, 0);
-        return DomNode();
-    }
-    file.reset();
-    if (bytes.length == 0) {
+// A std::string always ends in a NUL, so UTF-8 text is parsed where it lies.
+DomNode parse_bytes_unguarded(const std::string& bytes, const char* expected_root, DomParseResult* result) {
+    if (bytes.empty()) {
         set_result(result, DomError::EmptyFile, 0, 0);
         return DomNode();
     }
-    if (platform::is_utf16_text(bytes.data.get(), bytes.length)) {
-        std::size_t skipped = starts_with(bytes, "\xFF\xFE", 2) ? 2 : 0;
+    if (platform::is_utf16_text(bytes.data(), bytes.size())) {
+        std::size_t skipped = starts_with(bytes, "\xFF\xFE") ? 2 : 0;
         std::string converted;
-        bool ok = platform::utf16le_to_utf8(bytes.data.get() + skipped, bytes.length - skipped, converted);
-        bytes.data.reset();
-        if (!ok || converted.empty()) {
+        if (!platform::utf16le_to_utf8(bytes.data() + skipped, bytes.size() - skipped, converted) ||
+            converted.empty()) {
             set_result(result, DomError::Utf16ConversionFailed, 0, 0);
             return DomNode();
         }
-        return parse_text(converted.c_str(), expected_root, result);
+        return parse_text_unguarded(converted.c_str(), expected_root, result);
     }
-    std::size_t skipped = starts_with(bytes, "\xEF\xBB\xBF", 3) ? 3 : 0;
-    return parse_text(bytes.data.get() + skipped, expected_root, result);
+    std::size_t skipped = starts_with(bytes, "\xEF\xBB\xBF") ? 3 : 0;
+    return parse_text_unguarded(bytes.c_str() + skipped, expected_root, result);
+}
+
+// Every memory request of a parse (records, blocks, the parser's stacks,
+// conversions) may fail on a hostile document; none may escape as an
+// exception.
+template <typename Parse>
+DomNode guarded(DomParseResult* result, Parse parse) {
+    try {
+        return parse();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    set_result(result, DomError::OutOfMemory, 0, 0);
+    return DomNode();
+}
+
+}  // namespace
+
+DomNode parse_text(const char* text, const char* expected_root, DomParseResult* result) {
+    return guarded(result, [&] { return parse_text_unguarded(text, expected_root, result); });
+}
+
+DomNode parse_bytes(std::string_view bytes, const char* expected_root, DomParseResult* result) {
+    set_result(result, DomError::None, 0, 0);
+    return guarded(result, [&] { return parse_bytes_unguarded(std::string(bytes), expected_root, result); });
+}
+
+DomNode parse_file(const char* path, const char* expected_root, DomParseResult* result) {
+    set_result(result, DomError::None, 0, 0);
+    return guarded(result, [&] {
+        std::string bytes;
+        if (path == nullptr || platform::read_whole_file(path, bytes) != platform::WholeFileStatus::ok) {
+            set_result(result, DomError::FileNotFound, 0, 0);
+            return DomNode();
+        }
+        return parse_bytes_unguarded(bytes, expected_root, result);
+    });
 }
 
 }  // namespace dom

@@ -1,5 +1,5 @@
 // Handles, accessors and the operations that build a tree.
-#include "dom.h"
+#include "xml/dom.h"
 #include "node.h"
 
 #include <cstring>

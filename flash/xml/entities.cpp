@@ -4,8 +4,11 @@
 #include "node.h"
 #include "utf8.h"
 
+#include "platform/ascii.h"
+
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace dom {
 
@@ -20,22 +23,14 @@ struct Reference {
     const char* after = nullptr;
 };
 
-bool equal_ignoring_case(const char* text, const char* end, const char* lower_name, std::size_t length) {
+bool starts_with_ignoring_case(const char* text, const char* end, const char* name, std::size_t length) {
     if (static_cast<std::size_t>(end - text) < length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower_name[i]) return false;
-    }
-    return true;
+    return platform::equals_ignoring_case(std::string_view(text, length), std::string_view(name, length));
 }
 
 int digit_value(char c, bool hexadecimal) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (!hexadecimal) return -1;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    if (hexadecimal) return platform::hex_digit_value(c);
+    return c >= '0' && c <= '9' ? c - '0' : -1;
 }
 
 // "&#" or "&#x" is behind position; digits and ";" must follow.
@@ -69,7 +64,7 @@ Reference read_reference(const char* position, const char* end) {
         return read_character_reference(position + (hexadecimal ? 3 : 2), end, hexadecimal);
     }
     for (const Entity& entity : entity_table) {
-        if (equal_ignoring_case(position, end, entity.text, entity.length)) {
+        if (starts_with_ignoring_case(position, end, entity.text, entity.length)) {
             Reference reference;
             reference.value = static_cast<unsigned char>(entity.character);
             reference.after = position + entity.length;

@@ -2,9 +2,12 @@
 // parsing and the public building operations share.
 #include "node.h"
 
+#include "platform/ascii.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 namespace dom {
 
@@ -26,8 +29,6 @@ T* grow_heap_array(T* array, std::int32_t count, std::int32_t added, bool alread
     if (!already_on_heap && count > 0) std::memcpy(grown, array, static_cast<std::size_t>(count) * sizeof(T));
     return static_cast<T*>(grown);
 }
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 void free_record(DomNodeData* record) {
     if ((record->flags & ChildrenOnHeap) != 0) std::free(record->children);
@@ -245,19 +246,12 @@ bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record
 
 bool names_equal(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return false;
-    while (*a != '\0' && ascii_lower(*a) == ascii_lower(*b)) {
-        ++a;
-        ++b;
-    }
-    return *a == '\0' && *b == '\0';
+    return platform::equals_ignoring_case(a, b);
 }
 
 bool names_equal(const char* a, const char* b, std::size_t b_length) {
     if (a == nullptr) return false;
-    for (std::size_t i = 0; i < b_length; ++i) {
-        if (a[i] == '\0' || ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-    }
-    return a[b_length] == '\0';
+    return platform::equals_ignoring_case(a, std::string_view(b, b_length));
 }
 
 }  // namespace dom

@@ -8,6 +8,7 @@
 #include "utf8.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace dom {
@@ -75,6 +76,7 @@ private:
 
     bool add_pending_text(const char* token_begin);
     void append_text(const char* text);
+    void store_folded_text();
     void ensure_ordered(Frame& frame);
     void add_attribute(const char* value);
     void flush_attributes();
@@ -102,6 +104,11 @@ private:
     std::vector<const char*> texts_;
     std::vector<DomRawSection> raw_sections_;
     std::vector<DomContentRef> order_;
+    // The text that comments are being folded into, and the entry of texts_
+    // that it will replace.
+    static constexpr std::size_t no_folded_text = static_cast<std::size_t>(-1);
+    std::string folded_text_;
+    std::size_t folded_index_ = no_folded_text;
     const char* pending_text_;
     const char* attribute_name_ = nullptr;
     std::size_t attribute_name_length_ = 0;
@@ -345,7 +352,10 @@ bool Parser::add_pending_text(const char* token_begin) {
     return true;
 }
 
-// A comment between two pieces of text disappears, and the pieces join.
+// A comment between two pieces of text disappears, and the pieces join. The
+// joined text grows in folded_text_ and reaches the storage once, when it is
+// complete, so folding many pieces costs time and memory in proportion to
+// the text rather than to its square.
 void Parser::append_text(const char* text) {
     Frame& frame = frames_.back();
     ensure_ordered(frame);
@@ -354,16 +364,24 @@ void Parser::append_text(const char* text) {
         raw_sections_.back().open_marker == raw_markers[comment_marker].open) {
         raw_sections_.pop_back();
         order_.pop_back();
-        std::size_t earlier_length = std::strlen(texts_.back());
-        std::size_t added_length = std::strlen(text);
-        char* joined = storage_.allocate_string(earlier_length + added_length);
-        std::memcpy(joined, texts_.back(), earlier_length);
-        std::memcpy(joined + earlier_length, text, added_length);
-        texts_.back() = joined;
+        std::size_t last = texts_.size() - 1;
+        if (folded_index_ != last) {
+            store_folded_text();
+            folded_text_.assign(texts_.back());
+            folded_index_ = last;
+        }
+        folded_text_.append(text);
         return;
     }
     order_.push_back(content_ref(static_cast<std::int32_t>(texts_.size() - frame.texts_base), TextKind));
     texts_.push_back(text);
+}
+
+// The text being joined replaces its first piece.
+void Parser::store_folded_text() {
+    if (folded_index_ == no_folded_text) return;
+    texts_[folded_index_] = storage_.copy_string(folded_text_.data(), folded_text_.size());
+    folded_index_ = no_folded_text;
 }
 
 void Parser::ensure_ordered(Frame& frame) {
@@ -403,6 +421,7 @@ T* exact_copy(Storage& storage, std::vector<T>& stack, std::size_t base) {
 // Moves the entries collected for the top element into exact-size arrays.
 void Parser::finish_top() {
     flush_attributes();
+    store_folded_text();
     Frame frame = frames_.back();
     frames_.pop_back();
     DomNodeData* node = frame.node;

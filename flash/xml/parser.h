@@ -1,7 +1,7 @@
 // The element grammar: parses a whole text into the children of a holder.
 #pragma once
 
-#include "dom.h"
+#include "xml/dom.h"
 #include "node.h"
 
 namespace dom {

@@ -18,6 +18,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -123,7 +124,12 @@ struct ExecFailure {
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void fail_in_child(int reportFd, ProcessStep step) {
-    ExecFailure failure{step, errno};
+    int error = errno;
+    // The padding goes through the pipe too: it must not be left undefined.
+    ExecFailure failure;
+    std::memset(&failure, 0, sizeof failure);
+    failure.step = step;
+    failure.error = error;
     (void)!::write(reportFd, &failure, sizeof failure);
     ::_exit(127);
 }

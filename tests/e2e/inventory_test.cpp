@@ -127,6 +127,11 @@ struct IdentityCase {
     std::string key;
 };
 
+// GoogleTest would otherwise print the struct's bytes.
+void PrintTo(const IdentityCase& c, std::ostream* out) {
+    *out << "[" << c.venid << "-" << c.devid << "-" << c.subvenid << "-" << c.subdevid << "] key " << c.key;
+}
+
 class Identities : public Inventory, public testing::WithParamInterface<IdentityCase> {};
 
 TEST_P(Identities, InvalidOnesWarnAndReadAsZero) {

@@ -62,6 +62,11 @@ struct AnswerCase {
     bool quit;
 };
 
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const AnswerCase& c, std::ostream* out) {
+    *out << "[" << c.line << "] exit " << c.exitCode << (c.quit ? " quit" : "");
+}
+
 class Answers : public Update, public testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(Answers, OnlyTheListedSpellingsCount) {
@@ -89,6 +94,16 @@ TEST_F(Update, ALastAnswerWithoutALineEndIsStillTheAnswer) {
     KelvorRun run = package.run({}, "n");
     EXPECT_EQ(run.exitCode, 3u) << "a one-letter answer at the end of the input is no default";
     EXPECT_EQ(flashCalls(run), 0u);
+}
+
+TEST_F(Update, ANulInAnAnswerNeitherEndsItsLineNorSwallowsTheNext) {
+    machine({older("A"), older("B"), older("C"), older("D")});
+    KelvorRun run = package.run({}, std::string("y\nn\0\ny\ny\0\n", 11));
+    EXPECT_EQ(run.exitCode, 1u) << run.out;
+    ASSERT_EQ(flashCalls(run), 2u) << "A and C answered yes";
+    EXPECT_EQ(run.calls[run.calls.size() - 2], flashCall("A"));
+    EXPECT_EQ(run.calls.back(), flashCall("C"));
+    EXPECT_FALSE(shows(run, "Firmware upgrade is cancelled by User!"));
 }
 
 TEST_F(Update, AnAnswerEndingInCarriageReturnAndLineFeedCounts) {
@@ -167,6 +182,12 @@ struct StatusCase {
     std::uint32_t exitCode;
     std::string line;
 };
+
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const StatusCase& c, std::ostream* out) {
+    for (const std::string& state : c.states) *out << state << " ";
+    *out << "-> exit " << c.exitCode;
+}
 
 class Status : public Update, public testing::WithParamInterface<StatusCase> {};
 

@@ -25,18 +25,23 @@ RunMode modeFor(const Arguments& arguments) {
     return kelvor::selectRunMode(kelvor::runState().flags);
 }
 
-struct ModeCase {
-    Arguments arguments;
-    RunMode expected;
-};
-
-class CombinationRules : public testing::TestWithParam<ModeCase> {};
-
 std::string joined(const Arguments& arguments) {
     std::string text;
     for (const std::string& a : arguments) text += (text.empty() ? "" : " ") + a;
     return text;
 }
+
+struct ModeCase {
+    Arguments arguments;
+    RunMode expected;
+};
+
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const ModeCase& c, std::ostream* out) {
+    *out << "Kelvor " << joined(c.arguments) << " -> mode " << static_cast<int>(c.expected);
+}
+
+class CombinationRules : public testing::TestWithParam<ModeCase> {};
 
 TEST_P(CombinationRules, SelectTheRunMode) {
     EXPECT_EQ(modeFor(GetParam().arguments), GetParam().expected) << "Kelvor " << joined(GetParam().arguments);
@@ -92,6 +97,11 @@ struct ReadCase {
     Arguments arguments;
     bool usage;  // the reading itself printed the usage text and ends the run
 };
+
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << "Kelvor " << joined(c.arguments) << (c.usage ? " (usage)" : "");
+}
 
 class ArgumentReading : public testing::TestWithParam<ReadCase> {};
 

@@ -17,6 +17,11 @@ struct VersionCase {
     VersionTriple expected;
 };
 
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const VersionCase& c, std::ostream* out) {
+    *out << "[" << c.text << "] " << c.expected.text();
+}
+
 class ParseVersion : public testing::TestWithParam<VersionCase> {};
 
 TEST_P(ParseVersion, ReadsMajorMinorBuild) {
@@ -76,6 +81,11 @@ struct IdentityCase {
     bool valid;
     std::uint32_t expected;
 };
+
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const IdentityCase& c, std::ostream* out) {
+    *out << "[" << c.value << "] " << (c.valid ? "valid" : "invalid") << " " << c.expected;
+}
 
 class ParseIdentity : public testing::TestWithParam<IdentityCase> {};
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/wholefile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -32,13 +33,8 @@ std::filesystem::path utf8Path(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-    FileHandle file(platform::open_file(path, "rb"));
-    if (!file) return std::nullopt;
     std::string content;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-    if (std::ferror(file.get())) return std::nullopt;
+    if (platform::read_whole_file(path, content) != platform::WholeFileStatus::ok) return std::nullopt;
     return content;
 }
 
@@ -55,6 +51,19 @@ bool replaceFile(const std::string& path, std::string_view text) {
     }
     std::filesystem::remove(utf8Path(temporary), error);
     return false;
+}
+
+bool placeDirectory(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove(utf8Path(path), error);
+    return std::filesystem::create_directory(utf8Path(path), error);
+}
+
+bool placeLink(const std::string& path, const std::string& target) {
+    std::error_code error;
+    std::filesystem::remove(utf8Path(path), error);
+    std::filesystem::create_symlink(utf8Path(target), utf8Path(path), error);
+    return !error;
 }
 
 bool appendToFile(const std::string& path, std::string_view text) {

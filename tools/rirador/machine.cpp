@@ -24,10 +24,10 @@ constexpr StateKey FaultKeyTable[] = {
     {"discover_exit", ValueKind::ExitCode, "0"}, {"discover_leaves_file", ValueKind::YesNo, "no"},
     {"discover_crash", ValueKind::YesNo, "no"},  {"report", ValueKind::ReportShape, "normal"},
     {"update_exit", ValueKind::ExitCode, "0"},   {"delay_ms", ValueKind::Milliseconds, "0"},
-    {"report_file", ValueKind::Text, ""},
+    {"report_file", ValueKind::Text, ""},        {"report_link", ValueKind::Text, ""},
 };
 
-constexpr std::string_view ReportShapeNames[] = {"normal", "malformed", "wrong_type", "wrong_root"};
+constexpr std::string_view ReportShapeNames[] = {"normal", "malformed", "wrong_type", "wrong_root", "directory"};
 
 // Plain decimal digits only: a sign, blanks or a suffix are typing mistakes
 // that would otherwise turn a fault into something else.
@@ -66,7 +66,7 @@ std::string valueProblem(ValueKind kind, std::string_view value) {
     case ValueKind::ReportShape:
         for (std::string_view shape : ReportShapeNames)
             if (value == shape) return {};
-        return "expects normal, malformed, wrong_type or wrong_root";
+        return "expects normal, malformed, wrong_type, wrong_root or directory";
     }
     return "has an unknown kind";
 }
@@ -95,6 +95,7 @@ ReportShape Faults::reportShape() const {
     if (shape == "malformed") return ReportShape::Malformed;
     if (shape == "wrong_type") return ReportShape::WrongType;
     if (shape == "wrong_root") return ReportShape::WrongRoot;
+    if (shape == "directory") return ReportShape::Directory;
     return ReportShape::Normal;
 }
 

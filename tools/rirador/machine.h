@@ -22,7 +22,7 @@ enum class ValueKind {
     ExitCode,      // 0 to 255; 0 leaves the fault off
     YesNo,         // "yes" or "no"
     Milliseconds,  // 0 to MaxDelayMilliseconds
-    ReportShape,   // normal, malformed, wrong_type, wrong_root
+    ReportShape,   // normal, malformed, wrong_type, wrong_root, directory
 };
 
 inline constexpr int MaxDelayMilliseconds = 600000;
@@ -79,7 +79,7 @@ struct Adapter {
     bool answersTo(std::string_view name) const;
 };
 
-enum class ReportShape { Normal, Malformed, WrongType, WrongRoot };
+enum class ReportShape { Normal, Malformed, WrongType, WrongRoot, Directory };
 
 struct Faults {
     bool declared = false;  // a [faults] section exists, possibly empty

@@ -64,6 +64,14 @@ Outcome discover(const Machine& machine, const Request& request) {
     if (injected != 0 && !faults.enabled("discover_leaves_file"))
         return {injected, "rirador: simulated discovery failure"};
 
+    // Something that is no file at all, where the report belongs.
+    if (machine.faults.reportShape() == ReportShape::Directory || !faults.text("report_link").empty()) {
+        std::string link = faults.text("report_link");
+        bool placed = link.empty() ? placeDirectory(request.file) : placeLink(request.file, link);
+        if (!placed) return {exitcode::CannotWrite, "rirador: cannot place a non-file at " + request.file};
+        return {exitcode::Success, "rirador: a non-file left in place of " + request.file};
+    }
+
     // A canned report stands in for the machine's own, byte for byte, so a
     // test can hand the utility any content the vendor's tool might write.
     std::string report;

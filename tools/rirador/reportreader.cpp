@@ -1,6 +1,8 @@
 #include "reportreader.h"
 #include "fileio.h"
 
+#include "platform/ascii.h"
+
 #include <expat.h>
 
 #include <climits>
@@ -18,20 +20,11 @@ struct ParserFree {
 };
 using ParserHandle = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
-bool sameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // The "value" attribute, its name taken in any letter case as the utility
 // takes it; empty when absent.
 std::string_view valueAttribute(const XML_Char** attributes) {
     for (int i = 0; attributes[i] != nullptr; i += 2)
-        if (sameLetters(attributes[i], "value")) return attributes[i + 1];
+        if (platform::equals_ignoring_case(attributes[i], "value")) return attributes[i + 1];
     return {};
 }
 

@@ -1,4 +1,5 @@
-// Reading files: missing and empty files, byte-order marks and UTF-16.
+// Reading files: missing and empty files, names that are no regular file,
+// byte-order marks and UTF-16; bytes in memory read exactly as a file.
 #include "xml/dom.h"
 
 #include "testsupport.h"
@@ -18,9 +19,18 @@ const std::string document =
 
 class FileTest : public testing::Test {
 protected:
+    // Parses the bytes as a file and, checking that it gives the same, in
+    // memory.
     DomNode parse_bytes(const std::string& bytes, DomParseResult& result, const char* root = "nic_fw_package") {
         testsupport::writeFile(dir_ / "in.xml", bytes);
-        return dom::parse_file(path().c_str(), root, &result);
+        DomNode from_file = dom::parse_file(path().c_str(), root, &result);
+        DomParseResult in_memory;
+        DomNode from_memory = dom::parse_bytes(bytes, root, &in_memory);
+        EXPECT_EQ(in_memory.error, result.error);
+        EXPECT_EQ(in_memory.line, result.line);
+        EXPECT_EQ(in_memory.column, result.column);
+        EXPECT_EQ(from_memory.to_text(), from_file.to_text());
+        return from_file;
     }
     std::string path() const { return (dir_ / "in.xml").string(); }
 
@@ -83,10 +93,15 @@ TEST_F(FileTest, FileErrorsHaveNoPosition) {
         EXPECT_EQ(result.line, 0) << c.label;
         EXPECT_EQ(result.column, 0) << c.label;
     }
-    DomParseResult result;
-    EXPECT_TRUE(dom::parse_file((dir_ / "missing.xml").string().c_str(), nullptr, &result).empty());
-    EXPECT_EQ(result.error, DomError::FileNotFound);
-    EXPECT_EQ(result.line, 0);
+    // Not there, or not a regular file: a directory must not be taken for a
+    // file of unknown size.
+    std::filesystem::create_directory(dir_ / "directory.xml");
+    for (const char* name : {"missing.xml", "directory.xml"}) {
+        DomParseResult result;
+        EXPECT_TRUE(dom::parse_file((dir_ / name).string().c_str(), nullptr, &result).empty()) << name;
+        EXPECT_EQ(result.error, DomError::FileNotFound) << name;
+        EXPECT_EQ(result.line, 0) << name;
+    }
 }
 
 TEST_F(FileTest, WindowsStylePathsWork) {

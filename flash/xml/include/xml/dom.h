@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dom {
 
@@ -28,6 +29,7 @@ enum class DomError : std::int32_t {
     Utf16ConversionFailed = 14,
     OpenForWriteFailed = 15,
     WriteFailed = 16,
+    OutOfMemory = 17,  // the document needs more memory than there is
 };
 
 struct DomParseResult {
@@ -98,8 +100,15 @@ private:
 DomNode create_root(const char* name);
 
 // Parses a whole file (UTF-8 with or without a byte-order mark, or UTF-16LE).
-// With an expected root, the result is that element.
+// With an expected root, the result is that element. Only a regular file
+// within the platform's size limit is read; anything else (a directory, a
+// pipe, a device) reads as FileNotFound.
 DomNode parse_file(const char* path, const char* expected_root, DomParseResult* result);
+
+// Parses the bytes of a whole file already in memory, exactly as parse_file
+// parses what it reads: empty bytes are EmptyFile, UTF-16LE is converted,
+// a byte-order mark is skipped, and a NUL ends UTF-8 text.
+DomNode parse_bytes(std::string_view bytes, const char* expected_root, DomParseResult* result);
 
 // Parses NUL-terminated UTF-8 text, which must stay unchanged meanwhile.
 DomNode parse_text(const char* text, const char* expected_root, DomParseResult* result);

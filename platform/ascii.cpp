@@ -1,0 +1,13 @@
+// Portable code only: ASCII comparisons.
+#include "ascii.h"
+
+namespace platform {
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// ASCII letters and hexadecimal digits, independent of the locale: the file
+// formats and options of the package compare names this way whatever the
+// machine's language.
+#pragma once
+
+#include <string_view>
+
+namespace platform {
+
+constexpr char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Equal when compared without regard to the case of ASCII letters; every
+// other byte must match exactly.
+bool equals_ignoring_case(std::string_view a, std::string_view b);
+
+// The value of one hexadecimal digit of either case, or -1.
+constexpr int hex_digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace platform
