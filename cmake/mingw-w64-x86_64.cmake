@@ -12,5 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test binaries run through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+# Test binaries run through Wine, each test in the Wine prefix of its slot.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

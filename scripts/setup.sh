@@ -9,7 +9,7 @@ packages=(
   libexpat1-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpugixml-dev libtinyxml2-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
-  dpkg-dev xz-utils ca-certificates locales
+  dpkg-dev xz-utils ca-certificates locales valgrind python3
 )
 
 missing=()

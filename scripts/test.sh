@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up everything and runs every test: the native build, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows cross build
-# through Wine, and a bounded run of the XML fuzzer.
+# Sets up everything and runs every test: the native build, its unit tests
+# once more under valgrind, the same build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Windows cross build through Wine (with the
+# shipping package's check), and a bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$(pwd)
@@ -28,6 +29,15 @@ run_suite() {
 }
 
 run_suite native
+
+echo "=== valgrind: the native unit tests under memcheck"
+if bash scripts/valgrind.sh build/native unit; then
+  summary+=("valgrind: unit tests clean")
+else
+  summary+=("valgrind: FAILED")
+  status=1
+fi
+
 run_suite asan
 
 source scripts/wine-env.sh

@@ -1,16 +1,24 @@
-# Sourced by the scripts that run Windows binaries: one Wine prefix, created
-# once, and a persistent wineserver, so that every test program starts fast.
+# Sourced by the scripts that run Windows binaries: the default Wine prefix,
+# created once, and a persistent wineserver, so that every test program starts
+# fast. CTest runs tests through scripts/wine-run.sh, which adds one prefix per
+# further slot of parallel tests beside this one.
 export WINEDEBUG=-all
 export WINE=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver
 
 wine_start() {
-  # The prefix's own services must not inherit our output: a process that
-  # keeps a pipe open would hold up whoever reads this script's output.
-  "$WINE" wineboot --init </dev/null >/dev/null 2>&1 || true
+  # The persistent server first: a server that wineboot started would end
+  # soon after it. Neither it nor the prefix's own services may inherit our
+  # output: a process that keeps a pipe open would hold up whoever reads this
+  # script's output.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$WINE" wineboot --init </dev/null >/dev/null 2>&1 || true
 }
 
 wine_stop() {
-  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  local base=${WINEPREFIX:-$HOME/.wine} prefix
+  for prefix in "$base" "$base"-slot*; do
+    [[ -d $prefix ]] || continue
+    WINEPREFIX=$prefix "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  done
 }
