@@ -1,0 +1,781 @@
+// The fault matrix of the whole chain: the host stand-in Zorvane loads
+// Tamsel in a fresh copy of the demo package, Tamsel runs Kelvor (or a
+// stand-in for it), Kelvor runs the adapter simulator. Each row takes one
+// entry a host uses, breaks one link of the chain, runs the host once and
+// checks what the host gets (Install's result or the install state, and the
+// message) and what an administrator finds in ykzsetup.log and zizador.log.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driverservice.h"
+#include "kelvor_package.h"
+#include "platform/cmdline.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "testsupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------------------
+// Entries, faults and expected outcomes
+
+enum class Entry : std::uint8_t { unattended, attended, installState, discovery, reportUpdate, versionReport };
+
+const char* EntryName(Entry entry) {
+    switch (entry) {
+        case Entry::unattended:
+            return "unattended";
+        case Entry::attended:
+            return "attended";
+        case Entry::installState:
+            return "install_state";
+        case Entry::discovery:
+            return "discovery";
+        case Entry::reportUpdate:
+            return "report_update";
+        case Entry::versionReport:
+            return "version_report";
+    }
+    return "?";
+}
+
+// One broken link of the chain, set up in the package copy before the run.
+struct Fault {
+    std::string name;
+    std::vector<std::string> toolFaults;  // lines of the simulator's [faults] section
+    std::string firstAdapterFault;        // a line for the demo's older adapter (bus 5)
+    std::vector<std::string> removed;     // package files; "rirador" and "Kelvor" name the programs
+    std::vector<std::pair<std::string, std::string>> written;  // package files written over or added
+    std::optional<std::string> utilityExit;  // the fake utility stands in for Kelvor with this exit code
+    bool utilityCrashes = false;             // ... or aborts
+    std::string utilityOutput;               // ... after writing this many bytes to its output
+    bool driverStopped = false;
+    bool packageListsNoDevices = false;  // the package definition is gone: every machine counts as equipped
+};
+
+// What the host and the administrator get.
+struct Outcome {
+    Outcome(int result, std::string message, int status, std::vector<std::string> setupLog = {},
+            std::vector<std::string> utilityLog = {}, std::vector<std::string> hostOut = {})
+        : result(result),
+          message(std::move(message)),
+          status(status),
+          setupLog(std::move(setupLog)),
+          utilityLog(std::move(utilityLog)),
+          hostOut(std::move(hostOut)) {}
+
+    int result;                           // Install's result, the host's exit code; 0 for the install-state query
+    std::string message;                  // a distinctive part of the message for Install or the install state
+    int status;                           // the install state where the demo's adapters are present; -1: not checked
+    std::vector<std::string> setupLog;    // parts of what the run added to ykzsetup.log
+    std::vector<std::string> utilityLog;  // lines the run added to zizador.log; a final '*' makes a prefix
+    std::vector<std::string> hostOut;     // further parts of the host's output
+    bool utilityLogUntouched = false;     // the utility never ran
+};
+
+Outcome UtilityNeverRuns(Outcome outcome) {
+    outcome.utilityLogUntouched = true;
+    return outcome;
+}
+
+struct Row {
+    Row(Entry entry, Fault fault, Outcome expected, std::string answers = "",
+        std::optional<Outcome> expectedOnWindows = std::nullopt)
+        : entry(entry),
+          fault(std::move(fault)),
+          expected(std::move(expected)),
+          answers(std::move(answers)),
+          expectedOnWindows(std::move(expectedOnWindows)) {}
+
+    Entry entry;
+    Fault fault;
+    Outcome expected;
+    std::string answers;                       // standard input of an attended installation
+    std::optional<Outcome> expectedOnWindows;  // where the Windows runtime ends a crash with another code
+    bool alsoOnWindows = false;                // see Matrix()
+};
+
+Row AlsoOnWindows(Row row) {
+    row.alsoOnWindows = true;
+    return row;
+}
+
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << EntryName(row.entry) << " with " << row.fault.name;
+}
+
+// ---------------------------------------------------------------------------
+// Faults
+
+Fault Named(const std::string& name) {
+    Fault fault;
+    fault.name = name;
+    return fault;
+}
+Fault NoFault(const std::string& name = "no fault") {
+    return Named(name);
+}
+Fault ToolMissing() {
+    Fault fault = Named("tool missing");
+    fault.removed = {"rirador"};
+    return fault;
+}
+Fault Tool(const std::string& name, std::vector<std::string> faults) {
+    Fault fault = Named(name);
+    fault.toolFaults = std::move(faults);
+    return fault;
+}
+Fault FirstAdapter(const std::string& name, const std::string& line) {
+    Fault fault = Named(name);
+    fault.firstAdapterFault = line;
+    return fault;
+}
+// The tool hands the utility `report` as its discovery report.
+Fault ToolWrites(const std::string& name, const std::string& report) {
+    Fault fault = Tool(name, {"report_file = handed.xml"});
+    fault.written = {{"handed.xml", report}};
+    return fault;
+}
+Fault UtilityMissing() {
+    Fault fault = Named("utility missing");
+    fault.removed = {"Kelvor"};
+    return fault;
+}
+Fault UtilityEnds(const std::string& code, const std::string& outputBytes = "") {
+    Fault fault = Named("utility ends with " + code + (outputBytes.empty() ? "" : " after a flood of output"));
+    fault.utilityExit = code;
+    fault.utilityOutput = outputBytes;
+    return fault;
+}
+Fault UtilityCrashes() {
+    Fault fault = Named("utility crashes");
+    fault.utilityExit = "0";
+    fault.utilityCrashes = true;
+    return fault;
+}
+Fault Removed(const std::string& file) {
+    Fault fault = Named(file + " missing");
+    fault.removed = {file};
+    fault.packageListsNoDevices = file == "ykp3pfw.xml";
+    return fault;
+}
+Fault Broken(const std::string& file, const std::string& how, const std::string& content) {
+    Fault fault = Named(file + " " + how);
+    fault.written = {{file, content}};
+    fault.packageListsNoDevices = file == "ykp3pfw.xml";
+    return fault;
+}
+Fault DriverStopped() {
+    Fault fault = Named("driver service stopped");
+    fault.driverStopped = true;
+    return fault;
+}
+
+// ---------------------------------------------------------------------------
+// Files the faults write
+
+// The demo's older adapter (bus 5) as the simulator reports it, with the
+// product name of its designated port, which names the adapter.
+std::string DemoDevice(const std::string& portProduct = "Tarn KX-2210 Dual Port 10GbE",
+                       const std::string& venid = "1E5A") {
+    return "<device><device_id value=\"P3P-05-00\"/><venid value=\"" + venid +
+           "\"/><devid value=\"0A10\"/><subvenid value=\"1F3C\"/><subdevid value=\"2210\"/>"
+           "<macaddress value=\"02-1E-5A-05-00-00\"/><product_id value=\"Tarn KX-2210 Dual Port 10GbE\"/>"
+           "<busnumber value=\"5\"/><devicenumber value=\"0\"/><funcnumber value=\"0\"/><slotnumber value=\"1\"/>"
+           "<fw_item><type value=\"ROM\"/><firmware_id value=\"4.0.534\"/><active_version value=\"4.0.534\"/>"
+           "<version value=\"4.0.534\"/><action value=\"flash\"/><shared value=\"YES\"/><duration value=\"60\"/>"
+           "<message value=\"\"/></fw_item><ports><port><port_id value=\"P3P-05-00\"/>"
+           "<macaddress value=\"02-1E-5A-05-00-00\"/><product_id value=\"" +
+           portProduct + "\"/><funcnumber value=\"0\"/></port></ports></device>";
+}
+
+std::string ReportRoot(const std::string& devices) {
+    return "<tarn_rom_discovery version=\"1.0\"><type value=\"DIRAVI_NIC\"/><version value=\"1.0\"/>"
+           "<takes_effect value=\"immediately\"/><devices>" +
+           devices + "</devices></tarn_rom_discovery>\n";
+}
+
+std::string Report(const std::string& devices) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + ReportRoot(devices);
+}
+
+// Elements nested far deeper than any report, after a valid adapter.
+std::string DeeplyNestedReport() {
+    constexpr int Depth = 100000;
+    std::string nest;
+    for (int i = 0; i < Depth; ++i) nest += "<x>";
+    for (int i = 0; i < Depth; ++i) nest += "</x>";
+    return Report(DemoDevice() + "<junk>" + nest + "</junk>");
+}
+
+// Entities that would expand to gigabytes where entities are expanded.
+std::string EntityBomb(const std::string& root, const std::string& body) {
+    std::string dtd = "<!DOCTYPE " + root + " [\n<!ENTITY l0 \"lollollollollollollollollollol\">\n";
+    for (int level = 1; level <= 9; ++level) {
+        std::string previous = "&l" + std::to_string(level - 1) + ";";
+        std::string tenfold;
+        for (int i = 0; i < 10; ++i) tenfold += previous;
+        dtd += "<!ENTITY l" + std::to_string(level) + " \"" + tenfold + "\">\n";
+    }
+    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n" + body;
+}
+
+// A name far longer than any product name, with directives that a format
+// function would act on.
+const std::string LongName = "Tarn %s%n%x%d " + std::string(10000, 'N');
+
+constexpr char NotWellFormed[] = "<?xml version=\"1.0\"?>\n<ykz_package><name><name_xlate lang=\"en\">cut";
+constexpr char OtherModelOnly[] =
+    "<?xml version=\"1.0\"?>\n<componentdependencies><dependent_hardware><platforms>"
+    "<platform model=\"Velmar RS999\"/></platforms></dependent_hardware></componentdependencies>\n";
+
+// ---------------------------------------------------------------------------
+// Messages and log texts as the host and the administrator read them
+
+constexpr char InstallDone[] = "All firmware installations were successful.  See log for more information.";
+constexpr char UpToDate[] = "All firmware is up to date.  No updates were performed.  See log for more information.";
+constexpr char InstallFailed[] =
+    "An error occured during the firmware installation or update process.  See log for more information.";
+constexpr char DiscoveryDone[] = "All firmware discovery successful.  Details in discovery xml file.";
+constexpr char DiscoveryFailed[] =
+    "An error occured during discovering hardware. See zizador.log for more information.";
+constexpr char ReportReadFailed[] = "Error reading discovery XML file.";
+constexpr char ReportUpdateDone[] = "Discovery XML file read and firmware upgrade completed successfully.";
+constexpr char VersionReportDone[] = "Version report completed successfully.";
+constexpr char DriverRequired[] =
+    "Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required but is not currently installed and "
+    "running.  Please install or load driver and retry setup.";
+constexpr char OlderInstalled[] = "At least 1 NIC on the system has older firmware than that which is available";
+constexpr char SameInstalled[] = "have the same version of firmware as that which is available in the component.";
+constexpr char NewerInstalled[] = "At least 1 NIC on the system has newer firmware than that which is available";
+constexpr char Discovering[] = "Checking all NICs in the system for installed firmware and generating discovery XML";
+constexpr char ReadingReport[] = "Reading discovery XML file and performing firmware updates.";
+
+constexpr char SetupInstalled[] =
+    "All firmware installations were successful.  A reboot is required. See log for more information.";
+constexpr char SetupUpToDate[] = "All firmware is up to date. No updates were performed. See log for more information.";
+constexpr char SetupFailed[] =
+    "An error occured during the firmware installation or update process. See log for more information.";
+constexpr char SetupDiscovered[] = "All firmware discovery successful.  Details in xml file.";
+constexpr char SetupDiscoveryFailed[] = "An error occured during hardware discovery. See log for more information.";
+constexpr char SetupOlder[] = "    - Installed component version status... Older";
+constexpr char SetupSame[] = "    - Installed component version status... Same";
+constexpr char SetupNewer[] = "    - Installed component version status... Newer";
+
+constexpr char NoAdapters[] = "No supported network adapters for firmware upgrade.";
+constexpr char Recommended[] = "NIC firmware update is recommended.";
+constexpr char UpdateComplete[] = "NIC firmware update complete";
+constexpr char CompletedWithErrors[] = "NIC firmware update completed with errors";
+constexpr char NothingSelected[] = "No firmware is selected for update.";
+constexpr char NoCatalog[] = "Supporting file is missing (NICFWData.xml), Could not proceed!";
+constexpr char FlashFailed[] = "Command to upgrade firmware failed";
+constexpr char FlashOfFirst[] = " .\\rirador -flashsupport  -i \"Tarn KX-2210 Dual Port 10GbE\" -a P3P_4_0_550.img -(";
+constexpr char ToolNotRun[] = "Could not generate hardware discovery details. Diravi P3P device discovery failed!";
+constexpr char TempReportFailed[] = "Loading configuration file tempP3PNicList.xmlFailed!. Error code: ";
+constexpr char Discovered[] = "Successfully generated NIC discovery report to report.xml";
+constexpr char Updated[] = "Successfully updated the NIC firmware from the file report.xml";
+constexpr char VersionReported[] = "Created File: version_report.xml only with firmware version details.";
+
+// The code with which the simulator ends when it aborts, as the utility
+// sees it: "{crash}" in a log line stands for it.
+constexpr char CrashCode[] = "{crash}";
+
+std::string Line(const std::string& text, const std::string& tail) {
+    return text + tail;
+}
+
+// ---------------------------------------------------------------------------
+// The matrix
+
+// Rows: each entry once without a fault; then, per fault, the entries whose
+// outcome it changes or where a regression would go unseen:
+// - the adapter tool: missing, aborting (discovery, flash), ending with a
+//   failure code (discovery with and without a file, update, flash), slow,
+//   leaving no file (a directory, an empty file), and writing a cut,
+//   mistyped, wrongly rooted or hostile report (entity bomb, 100,000 levels,
+//   a 10,000-character name, an invalid identity, binary bytes);
+// - the utility: missing, aborting, and each exit code of its table with
+//   the runners' 15 and unknown ones, through every branch of Install
+//   and the install state, and a flood of output on the hidden run's pipe;
+// - the package: definition, install.xml, dependency.xml (other model only,
+//   not well-formed, entity bomb), catalog and image file missing or broken;
+// - the adapter driver service stopped.
+// Where no supported adapter is found the utility ends with 3, which the
+// plug-in counts as "up to date" or as a completed run, as its tables say.
+//
+// The Windows build runs the rows marked AlsoOnWindows: every entry once,
+// and the faults whose road takes Windows' own code (process creation and
+// exit codes, the console, pipes, services, the system model, command-line
+// length, text detection, stack depth, the cross-built XML parser). The
+// others differ from a marked row only in portable logic, checked here
+// natively, and would cost the Windows suite seconds each.
+std::vector<Row> Matrix() {
+    using E = Entry;
+    const std::string answers = "y\nn\nn\n";  // the older adapter yes, the same and the newer no
+    return {
+        // Every entry without a fault.
+        AlsoOnWindows({E::unattended,
+                       NoFault(),
+                       {2, InstallDone, 2, {SetupInstalled, SetupOlder}, {Recommended, UpdateComplete}}}),
+        AlsoOnWindows({E::attended, NoFault(), {2, InstallDone, 2, {SetupInstalled}, {UpdateComplete}}, answers}),
+        AlsoOnWindows({E::installState, NoFault(), {0, OlderInstalled, 2, {SetupOlder}, {Recommended}}}),
+        AlsoOnWindows({E::discovery,
+                       NoFault(),
+                       {1,
+                        DiscoveryDone,
+                        2,
+                        {SetupDiscovered},
+                        {Discovered},
+                        {"P3P-05-00  Tarn KX-2210 Dual Port 10GbE  firmware 4.0.534", Discovering}}}),
+        AlsoOnWindows({E::reportUpdate, NoFault(), {1, ReportUpdateDone, 2, {}, {Updated}, {ReadingReport}}}),
+        AlsoOnWindows({E::versionReport,
+                       NoFault(),
+                       {1, VersionReportDone, 2, {}, {VersionReported}, {"<package_version value=\"4.0.550\"/>"}}}),
+        AlsoOnWindows({E::attended,
+                       NoFault("the user quits"),
+                       {3, UpToDate, 2, {SetupUpToDate}, {"Firmware upgrade is cancelled by User!"}},
+                       "q\n"}),
+        {E::attended, NoFault("the user declines"), {3, UpToDate, 2, {SetupUpToDate}, {NothingSelected}}, "n\nn\nn\n"},
+        AlsoOnWindows({E::attended,
+                       NoFault("no answers"),
+                       {3, UpToDate, 2, {}, {"Unknown input problem!", "Firmware upgrade is cancelled by User!"}}}),
+
+        // The adapter tool.
+        AlsoOnWindows({E::unattended,
+                       ToolMissing(),
+                       {3, UpToDate, 1, {SetupUpToDate, SetupSame}, {Line(ToolNotRun, "1"), NoAdapters}}}),
+        {E::installState, ToolMissing(), {0, SameInstalled, 1, {SetupSame}, {NoAdapters}}},
+        {E::discovery,
+         ToolMissing(),
+         {1, DiscoveryDone, 2, {SetupDiscovered}, {NoAdapters}, {"Discovery report report.xml: cannot be read"}}},
+        {E::versionReport,
+         ToolMissing(),
+         {1, VersionReportDone, 1, {}, {NoAdapters}, {"Version report version_report.xml: cannot be read"}}},
+        AlsoOnWindows({E::unattended,
+                       Tool("tool aborting discovery", {"discover_crash = yes"}),
+                       {3, UpToDate, 1, {SetupUpToDate}, {Line(ToolNotRun, CrashCode), NoAdapters}}}),
+        AlsoOnWindows({E::unattended,
+                       FirstAdapter("tool aborting a flash", "flash_crash = yes"),
+                       {0,
+                        InstallFailed,
+                        2,
+                        {SetupFailed},
+                        {FlashFailed, Line(FlashOfFirst, CrashCode) + ")", CompletedWithErrors}}}),
+        {E::unattended,
+         Tool("tool failing discovery", {"discover_exit = 9"}),
+         {3, UpToDate, 1, {SetupUpToDate}, {Line(ToolNotRun, "9"), NoAdapters}}},
+        {E::unattended,
+         Tool("tool failing discovery after its file", {"discover_exit = 9", "discover_leaves_file = yes"}),
+         {3, UpToDate, 1, {SetupUpToDate}, {"Diravi P3P device discovery failed with error code 9", NoAdapters}}},
+        {E::discovery,
+         Tool("tool failing discovery", {"discover_exit = 9"}),
+         {1, DiscoveryDone, 2, {SetupDiscovered}, {NoAdapters}}},
+        AlsoOnWindows({E::reportUpdate,
+                       Tool("tool failing the update", {"update_exit = 7"}),
+                       {0,
+                        ReportReadFailed,
+                        2,
+                        {},
+                        {"The Firmware Upgrade will take several minutes.Please be patient.",
+                         "Failed to update the NIC firmware from the file report.xml"}}}),
+        {E::unattended,
+         FirstAdapter("tool failing a flash", "flash_exit = 5"),
+         {0, InstallFailed, 2, {SetupFailed}, {FlashFailed, Line(FlashOfFirst, "5)"), CompletedWithErrors}}},
+        {E::attended,
+         FirstAdapter("tool failing a flash", "flash_exit = 5"),
+         {0, InstallFailed, 2, {SetupFailed}, {FlashFailed, CompletedWithErrors}},
+         answers},
+        {E::discovery, Tool("slow tool", {"delay_ms = 1000"}), {1, DiscoveryDone, 2, {SetupDiscovered}, {Discovered}}},
+        AlsoOnWindows({E::unattended,
+                       Tool("tool leaving a directory", {"report = directory"}),
+                       {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "10"), NoAdapters}}}),
+        {E::discovery,
+         Tool("tool leaving a directory", {"report = directory"}),
+         {1, DiscoveryDone, 2, {SetupDiscovered}, {Line(TempReportFailed, "10"), NoAdapters}}},
+        {E::unattended,
+         ToolWrites("tool writing an empty file", ""),
+         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "3"), NoAdapters}}},
+        {E::unattended,
+         Tool("tool writing a cut report", {"report = malformed"}),
+         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "*"), NoAdapters}}},
+        {E::unattended,
+         Tool("tool writing another type", {"report = wrong_type"}),
+         {3,
+          UpToDate,
+          1,
+          {SetupUpToDate},
+          {"Not an expected file (tempP3PNicList.xml). Expecting type value as 'DIRAVI_NIC'", NoAdapters}}},
+        {E::unattended,
+         Tool("tool writing another root", {"report = wrong_root"}),
+         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "11"), NoAdapters}}},
+        {E::unattended,
+         ToolWrites("tool writing an entity bomb", EntityBomb("tarn_rom_discovery", ReportRoot(DemoDevice("&l9;")))),
+         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "12"), NoAdapters}}},
+        AlsoOnWindows({E::unattended,
+                       ToolWrites("tool writing 100000 levels", DeeplyNestedReport()),
+                       {2, InstallDone, 2, {SetupInstalled}, {Recommended, UpdateComplete}}}),
+        AlsoOnWindows(
+            {E::unattended,
+             ToolWrites("tool writing a 10000 character name with format directives", Report(DemoDevice(LongName))),
+             {0,
+              InstallFailed,
+              2,
+              {SetupFailed},
+              {FlashFailed, " .\\rirador -flashsupport  -i \"" + LongName + "\" -a P3P_4_0_550.img -(5)",
+               CompletedWithErrors}}}),
+        {E::unattended,
+         ToolWrites("tool writing an invalid identity", Report(DemoDevice("%s%n%x", "1E5A "))),
+         {3,
+          UpToDate,
+          1,
+          {SetupUpToDate},
+          {"Warning!!! - Invalid/Corrupted vendor Id (XML tag: venid) value.",
+           "PCI Id 0000-0A10-1F3C-2210 details could not find with NICFWData.xml", NoAdapters}}},
+        AlsoOnWindows(
+            {E::unattended,
+             ToolWrites("tool writing binary bytes", std::string("<tarn_rom_discovery>\0\x01\xff\xfe<<\x80", 27)),
+             {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "*"), NoAdapters}}}),
+        {E::unattended,
+         FirstAdapter("tool reporting other firmware", "fw_type = FPGA"),
+         {3,
+          UpToDate,
+          1,
+          {SetupUpToDate},
+          {"Warning!!! - firmware type is not expected!. Expected type is ROM, current value is FPGA", NoAdapters}}},
+
+        // The utility.
+        AlsoOnWindows(
+            {E::unattended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 1, {SetupFailed, SetupSame}})}),
+        AlsoOnWindows({E::attended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 1, {SetupFailed}}), answers}),
+        {E::discovery, UtilityMissing(), UtilityNeverRuns({0, DiscoveryFailed, 2, {SetupDiscoveryFailed}})},
+        {E::reportUpdate, UtilityMissing(), UtilityNeverRuns({0, ReportReadFailed, 2, {}})},
+        {E::versionReport, UtilityMissing(), UtilityNeverRuns({0, DiscoveryFailed, 1, {}})},
+        AlsoOnWindows({E::unattended,
+                       UtilityCrashes(),
+                       {0, InstallFailed, 1, {SetupFailed, SetupSame}},
+                       "",
+                       Outcome{3, UpToDate, 1, {SetupUpToDate, SetupSame}}}),
+        {E::discovery,
+         UtilityCrashes(),
+         {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}},
+         "",
+         Outcome{1, DiscoveryDone, 2, {SetupDiscovered}}},
+        {E::unattended, UtilityEnds("0"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
+        {E::unattended, UtilityEnds("1"), {2, InstallDone, 1, {SetupInstalled}}},
+        {E::unattended, UtilityEnds("2"), {2, InstallDone, 1, {SetupInstalled}}},
+        {E::unattended, UtilityEnds("3"), {3, UpToDate, 1, {SetupUpToDate}}},
+        AlsoOnWindows({E::unattended, UtilityEnds("4"), {0, InstallFailed, 2, {SetupFailed, SetupOlder}}}),
+        {E::unattended, UtilityEnds("5"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
+        {E::unattended, UtilityEnds("6"), {0, InstallFailed, 3, {SetupFailed, SetupNewer}}},
+        {E::unattended, UtilityEnds("7"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
+        {E::unattended, UtilityEnds("15"), {0, InstallFailed, 1, {SetupFailed}}},
+        AlsoOnWindows({E::unattended, UtilityEnds("-1"), {0, InstallFailed, 1, {SetupFailed}}}),
+        {E::attended, UtilityEnds("2"), {2, InstallDone, 1, {SetupInstalled}}},
+        AlsoOnWindows({E::attended, UtilityEnds("4"), {0, InstallFailed, 2, {SetupFailed}}}),
+        {E::installState, UtilityEnds("6"), {0, NewerInstalled, 3, {SetupNewer}}},
+        {E::discovery, UtilityEnds("4"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}}},
+        {E::reportUpdate, UtilityEnds("3"), {1, ReportUpdateDone, 2}},
+        {E::reportUpdate, UtilityEnds("0"), {0, ReportReadFailed, 2}},
+        {E::versionReport, UtilityEnds("6"), {0, DiscoveryFailed, 3}},
+        AlsoOnWindows({E::unattended, UtilityEnds("1", "4000000"), {2, InstallDone, 1, {SetupInstalled}}}),
+
+        // The package.
+        AlsoOnWindows({E::unattended,
+                       Removed("ykp3pfw.xml"),
+                       {2,
+                        InstallDone,
+                        2,
+                        {SetupInstalled},
+                        {UpdateComplete},
+                        {"Property 1 (name): result 0", "Property 4 (package version): result 0"}}}),
+        {E::installState,
+         Broken("ykp3pfw.xml", "not well-formed", NotWellFormed),
+         {0, OlderInstalled, 2, {SetupOlder}, {}, {"Property 1 (name): result 0"}}},
+        {E::unattended,
+         Broken("install.xml", "not well-formed", "<ykz_install><inf_information>"),
+         {2, InstallDone, 2, {SetupInstalled}, {UpdateComplete}, {"Property 1 (name): result 1"}}},
+        AlsoOnWindows({E::installState,
+                       Broken("dependency.xml", "naming another model", OtherModelOnly),
+                       {0, "System model not supported.", 6, {"    - Checking dependency list... Failed!"}}}),
+        {E::installState,
+         Broken("dependency.xml", "not well-formed", "<componentdependencies><dependent_hardware>"),
+         {0, OlderInstalled, 2, {"    - Checking dependency list... Done."}}},
+        AlsoOnWindows(
+            {E::installState,
+             Broken("dependency.xml", "holding an entity bomb",
+                    EntityBomb("componentdependencies", "<componentdependencies>&l9;</componentdependencies>\n")),
+             {0, OlderInstalled, 2, {"    - Checking dependency list... Done."}}}),
+        {E::unattended, Removed("NICFWData.xml"), {0, InstallFailed, 1, {SetupFailed, SetupSame}, {NoCatalog}}},
+        {E::discovery, Removed("NICFWData.xml"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}, {NoCatalog}}},
+        {E::versionReport, Removed("NICFWData.xml"), {0, DiscoveryFailed, 1, {}, {NoCatalog}}},
+        {E::unattended,
+         Broken("NICFWData.xml", "not well-formed", "<nic_fw_package><nic><nic name=\"cut"),
+         {3, UpToDate, 1, {SetupUpToDate}, {"Loading configuration file NICFWData.xml Error code: *", NoAdapters}}},
+        {E::unattended,
+         Removed("P3P_4_0_550.img"),
+         {0,
+          InstallFailed,
+          2,
+          {SetupFailed},
+          {"Could not find P3P_4_0_550.img", Line(FlashOfFirst, "4)"), CompletedWithErrors}}},
+
+        // The adapter driver.
+        {E::unattended, DriverStopped(), {2, InstallDone, 7, {SetupInstalled}, {UpdateComplete}}},
+        {E::installState, DriverStopped(), {0, DriverRequired, 7, {}, {Recommended}}},
+        AlsoOnWindows({E::discovery, DriverStopped(), UtilityNeverRuns({0, DriverRequired, 2, {DriverRequired}})}),
+        {E::reportUpdate, DriverStopped(), {1, ReportUpdateDone, 2, {}, {Updated}}},
+        {E::versionReport, DriverStopped(), {0, DriverRequired, 7, {DriverRequired}}},
+    };
+}
+
+// ---------------------------------------------------------------------------
+// Running a row
+
+// Windows paths are the file system's own: the Windows build, where the
+// real (Wine) machine answers and has none of the demo's adapters.
+bool OnWindows() {
+    return platform::native_path("C:\\x") == "C:\\x";
+}
+
+fs::path LogDirectory() {
+    std::string windows = platform::windows_directory();
+    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
+}
+
+std::string ProgramFile(const std::string& name) {
+    return testsupport::builtProgram(name).filename().string();
+}
+
+std::string Tail(const fs::path& file, std::uintmax_t from) {
+    std::string whole = testsupport::readFile(file);
+    return whole.size() > from ? testsupport::normalizeLineEnds(whole.substr(from)) : std::string();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Whether `log` holds the line `expected`, or a line that begins with it
+// when it ends in '*'.
+bool HasLogLine(const std::string& log, std::string expected) {
+    bool prefix = !expected.empty() && expected.back() == '*';
+    if (prefix) expected.pop_back();
+    for (const std::string& line : testsupport::splitLines(log))
+        if (prefix ? line.rfind(expected, 0) == 0 : line == expected) return true;
+    return false;
+}
+
+std::string WithCrashCode(std::string text) {
+    std::size_t at = text.find(CrashCode);
+    // A POSIX parent sees the abort's signal; the Windows runtime ends an
+    // aborted program with exit code 3.
+    if (at != std::string::npos) text.replace(at, std::string(CrashCode).size(), OnWindows() ? "3" : "134");
+    return text;
+}
+
+std::string HostArguments(Entry entry) {
+    switch (entry) {
+        case Entry::unattended:
+            return "";
+        case Entry::attended:
+            return "--attended";
+        case Entry::installState:
+            return "--query-only";
+        case Entry::discovery:
+            return "/d report.xml";
+        case Entry::reportUpdate:
+            return "/u report.xml";
+        case Entry::versionReport:
+            return "/v";
+    }
+    return "";
+}
+
+// The install state the host should see. The plug-in sets it for a
+// discovery or report run whatever the machine; otherwise a machine without
+// the package's adapters is "not applicable" (6).
+int ExpectedStatus(const Row& row, const Outcome& expected) {
+    if (expected.status < 0 || !OnWindows()) return expected.status;
+    if (row.entry == Entry::discovery || row.entry == Entry::reportUpdate) return expected.status;
+    return row.fault.packageListsNoDevices ? expected.status : 6;
+}
+
+// What one host run left behind.
+struct HostRun {
+    std::uint32_t exitCode = 0;
+    std::string out;
+    std::string setupLog;    // what the run added to ykzsetup.log
+    std::string utilityLog;  // what it added to zizador.log
+    bool utilityLogGrew = false;
+};
+
+class Chain : public ::testing::TestWithParam<Row> {
+protected:
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
+            fs::copy(entry.path(), package_.dir() / entry.path().filename(),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        platform::set_environment_variable("YKZ_MACHINE", (package_.dir() / "machine").string());
+    }
+    void TearDown() override {
+        service_.reset();
+        for (const char* name : {"YKZ_MACHINE", "FAKE_UTILITY_EXIT", "FAKE_UTILITY_CRASH", "FAKE_UTILITY_OUTPUT"})
+            platform::set_environment_variable(name, "");
+    }
+
+    void Arrange(const Row& row);
+    void ArrangeUtility(const Fault& fault);
+    void ArrangeTool(const Fault& fault);
+    HostRun Run(const Row& row);
+
+    e2e::KelvorPackage package_;
+    std::unique_ptr<DriverService> service_;
+};
+
+void Chain::ArrangeTool(const Fault& fault) {
+    std::string state = package_.read("rirador.state");
+    if (!fault.firstAdapterFault.empty()) {
+        const std::string first = "device_id = P3P-05-00\n";
+        std::size_t at = state.find(first);
+        ASSERT_NE(at, std::string::npos);
+        state.insert(at + first.size(), fault.firstAdapterFault + "\n");
+    }
+    if (!fault.toolFaults.empty()) {
+        state += "\n[faults]\n";
+        for (const std::string& line : fault.toolFaults) state += line + "\n";
+    }
+    package_.write("rirador.state", state);
+}
+
+void Chain::ArrangeUtility(const Fault& fault) {
+    if (!fault.utilityExit) return;
+    fs::copy_file(testsupport::builtProgram("fake_utility"), package_ / ProgramFile("Kelvor"),
+                  fs::copy_options::overwrite_existing);
+    platform::set_environment_variable("FAKE_UTILITY_EXIT", *fault.utilityExit);
+    platform::set_environment_variable("FAKE_UTILITY_CRASH", fault.utilityCrashes ? "yes" : "");
+    platform::set_environment_variable("FAKE_UTILITY_OUTPUT", fault.utilityOutput);
+}
+
+void Chain::Arrange(const Row& row) {
+    const Fault& fault = row.fault;
+    if (row.entry == Entry::reportUpdate) package_.write("report.xml", Report(DemoDevice()));
+    ArrangeTool(fault);
+    ArrangeUtility(fault);
+    for (const auto& [name, content] : fault.written) package_.write(name, content);
+    for (const std::string& name : fault.removed)
+        package_.remove(name == "rirador" || name == "Kelvor" ? ProgramFile(name) : name);
+    // The Windows service is a real one, registered for the rows whose
+    // outcome depends on it; the simulated machine's is a line of a file.
+    bool needsService = row.entry == Entry::discovery || row.entry == Entry::versionReport || fault.driverStopped ||
+                        fault.packageListsNoDevices;
+    if (!OnWindows() || needsService) {
+        service_ = std::make_unique<DriverService>(package_.dir() / "machine");
+        ASSERT_TRUE(fault.driverStopped ? service_->Stop() : service_->Start()) << "the adapter driver service";
+    }
+}
+
+HostRun Chain::Run(const Row& row) {
+    fs::path setup = LogDirectory() / "ykzsetup.log";
+    std::uintmax_t setupBefore = testsupport::fileSize(setup);
+    std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
+    testsupport::TempDir io("nicfw-matrix");
+    testsupport::writeFile(io / "in", row.answers);
+    platform::RedirectedRun run;
+    run.commandLine =
+        platform::quote_argument((package_.dir() / ProgramFile("Zorvane")).string()) + " " + HostArguments(row.entry);
+    run.workingDirectory = package_.dir().string();
+    run.stdinPath = (io / "in").string();
+    run.stdoutPath = (io / "out").string();
+    run.stderrPath = (io / "err").string();
+    platform::ProcessOutcome outcome = platform::run_redirected(run);
+    EXPECT_TRUE(outcome.started);
+    HostRun host;
+    host.exitCode = outcome.exitCode;
+    host.out = testsupport::readText(io / "out") + testsupport::readText(io / "err");
+    host.setupLog = Tail(setup, setupBefore);
+    host.utilityLog = Tail(package_.logFile(), utilityBefore);
+    host.utilityLogGrew = testsupport::fileSize(package_.logFile()) > utilityBefore;
+    return host;
+}
+
+const char* InstallMode(Entry entry) {
+    return entry == Entry::attended ? "attended" : "unattended";
+}
+
+void ExpectHostAnswers(const Row& row, const Outcome& expected, const HostRun& run) {
+    EXPECT_EQ(run.exitCode, static_cast<std::uint32_t>(expected.result)) << run.out;
+    int status = ExpectedStatus(row, expected);
+    if (status >= 0) {
+        EXPECT_TRUE(Has(run.out, "Property 5 (install state): result 1, status " + std::to_string(status) + " ("))
+            << "status " << status << " in\n"
+            << run.out;
+    }
+    if (row.entry == Entry::installState) {
+        EXPECT_FALSE(Has(run.out, "Install (")) << run.out;
+        // On a machine without the adapters the state has no message of its own.
+        if (status == expected.status) {
+            EXPECT_TRUE(Has(run.out, expected.message)) << run.out;
+        }
+    } else {
+        std::string install =
+            std::string("Install (") + InstallMode(row.entry) + "): result " + std::to_string(expected.result) + " (";
+        EXPECT_TRUE(Has(run.out, install)) << install << " in\n" << run.out;
+        EXPECT_TRUE(Has(run.out, "  Message: " + expected.message)) << expected.message << " in\n" << run.out;
+    }
+    for (const std::string& part : expected.hostOut) {
+        EXPECT_TRUE(Has(run.out, part)) << part << " in\n" << run.out;
+    }
+}
+
+void ExpectLogs(const Outcome& expected, const HostRun& run) {
+    for (const std::string& part : expected.setupLog) {
+        EXPECT_TRUE(Has(run.setupLog, part)) << part << " in ykzsetup.log:\n" << run.setupLog;
+    }
+    for (const std::string& line : expected.utilityLog) {
+        std::string wanted = WithCrashCode(line);
+        EXPECT_TRUE(HasLogLine(run.utilityLog, wanted)) << wanted << " in zizador.log:\n" << run.utilityLog;
+    }
+    if (expected.utilityLogUntouched) {
+        EXPECT_FALSE(run.utilityLogGrew) << run.utilityLog;
+    }
+}
+
+TEST_P(Chain, HostAndAdministratorSeeTheOutcome) {
+    const Row& row = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Arrange(row));
+    HostRun run = Run(row);
+    const Outcome& expected = OnWindows() && row.expectedOnWindows ? *row.expectedOnWindows : row.expected;
+    EXPECT_FALSE(Has(run.out, "Sanitizer") || Has(run.out, "runtime error:")) << run.out;
+    ExpectHostAnswers(row, expected, run);
+    ExpectLogs(expected, run);
+}
+
+// Entry and fault name each row uniquely, on both platforms alike.
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    std::string name = std::string(EntryName(info.param.entry)) + "_" + info.param.fault.name;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+std::vector<Row> RowsOfThisPlatform() {
+    std::vector<Row> rows = Matrix();
+    if (OnWindows()) std::erase_if(rows, [](const Row& row) { return !row.alsoOnWindows; });
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(FaultMatrix, Chain, ::testing::ValuesIn(RowsOfThisPlatform()), RowName);
+
+}  // namespace
