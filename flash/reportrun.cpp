@@ -15,6 +15,10 @@ namespace kelvor {
 
 namespace {
 
+// A short pause after each successful flash before the next adapter, so
+// that the tool's work on one adapter has settled before it starts the next.
+constexpr unsigned PauseAfterFlashMs = 10;
+
 constexpr const char* LongDurationNotice = "The Firmware Upgrade will take several minutes.Please be patient.";
 
 }  // namespace
@@ -78,7 +82,7 @@ std::uint32_t flashAdapter(std::size_t index) {
     state.flags |= flag::Updated;
     log << "MAC " << adapter.macAddress << " upgrade SUCCESS!";
     log.emit(true);
-    platform::sleep_milliseconds(10);
+    platform::sleep_milliseconds(PauseAfterFlashMs);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // exclusive flock on it or while it runs as a program; operations delayed
 // until restart go to the simulated machine's registry.
 #include "../fileops.h"
+#include "../limits.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -93,7 +94,7 @@ bool write_all(int fd, const char* data, std::size_t size) {
 }
 
 int copy_content(int from, int to) {
-    char buffer[65536];
+    char buffer[limits::io_chunk_bytes];
     for (;;) {
         ssize_t got = ::read(from, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;

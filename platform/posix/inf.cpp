@@ -1,6 +1,7 @@
 // POSIX only: INF files through our own reader of the setup interface's
 // rules, as Linux has no setup interface.
 #include "../inf.h"
+#include "../limits.h"
 
 #include <unistd.h>
 #include <cctype>
@@ -115,7 +116,7 @@ std::u16string resolve_dots(std::u16string_view path) {
 }
 
 std::u16string current_directory() {
-    std::string directory(4096, '\0');
+    std::string directory(limits::posix_path_bytes, '\0');
     while (::getcwd(directory.data(), directory.size()) == nullptr) {
         if (errno != ERANGE || directory.size() > (1u << 20)) return {};
         directory.resize(directory.size() * 2);

@@ -1,6 +1,7 @@
 // POSIX only: present PCI devices from a sysfs tree, rendered as the
 // hardware ids Windows gives them.
 #include "../pnp.h"
+#include "../limits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 // A sysfs attribute such as "0x8086\n", within `digits` hex digits.
 std::optional<std::uint32_t> read_hex(const fs::path& file, int digits) {
     std::string text;
-    if (read_whole_file(file.string(), text, 4096) != WholeFileStatus::ok) return std::nullopt;
+    if (read_whole_file(file.string(), text, limits::sysfs_attribute_bytes) != WholeFileStatus::ok) return std::nullopt;
     std::string_view value = text;
     while (!value.empty() && (value.back() == '\n' || value.back() == ' ' || value.back() == '\r'))
         value.remove_suffix(1);

@@ -6,6 +6,7 @@
 // the inherited end of a pipe needs no flag here, and a child started on
 // another thread at the same moment can never keep a pipe open by accident.
 #include "../process.h"
+#include "../limits.h"
 #include "../cmdline.h"
 #include "../files.h"
 #include "../unicode.h"
@@ -73,7 +74,7 @@ std::optional<std::string> resolve_program(const std::string& windowsName) {
 std::optional<std::string> absolute_program(const std::string& windowsName) {
     std::optional<std::string> program = resolve_program(windowsName);
     if (!program || (*program)[0] == '/') return program;
-    char cwd[4096];
+    char cwd[limits::posix_path_bytes];
     if (::getcwd(cwd, sizeof cwd) == nullptr) return std::nullopt;
     return std::string(cwd) + "/" + *program;
 }

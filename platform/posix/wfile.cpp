@@ -1,5 +1,6 @@
 // POSIX only: the shared log file over a descriptor opened with O_APPEND.
 #include "../wfile.h"
+#include "../limits.h"
 #include "wpath.h"
 
 #include <fcntl.h>
@@ -40,7 +41,7 @@ bool SharedFile::read_all(std::string& bytes) const {
     bytes.clear();
     if (!is_open()) return false;
     int fd = static_cast<int>(handle_);
-    char buffer[65536];
+    char buffer[limits::io_chunk_bytes];
     off_t offset = 0;
     for (;;) {
         ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);

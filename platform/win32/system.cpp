@@ -1,5 +1,6 @@
 // Windows only: system information.
 #include "../system.h"
+#include "../limits.h"
 #include "wide.h"
 
 #include <ctime>
@@ -7,9 +8,9 @@
 namespace platform {
 
 std::string windows_directory() {
-    wchar_t buffer[1024];
-    UINT length = ::GetWindowsDirectoryW(buffer, 1024);
-    if (length == 0 || length >= 1024) return "C:\\Windows";
+    wchar_t buffer[limits::windows_directory_units];
+    UINT length = ::GetWindowsDirectoryW(buffer, limits::windows_directory_units);
+    if (length == 0 || length >= limits::windows_directory_units) return "C:\\Windows";
     return win32::narrow(buffer, static_cast<int>(length));
 }
 

@@ -1,5 +1,6 @@
 // Windows only: the shared log file over a kernel file handle.
 #include "../wfile.h"
+#include "../limits.h"
 #include "utf16.h"
 
 namespace platform {
@@ -64,7 +65,7 @@ bool SharedFile::append(std::string_view bytes) {
 bool SharedFile::read_all(std::string& bytes) const {
     bytes.clear();
     if (!is_open()) return false;
-    char buffer[65536];
+    char buffer[limits::io_chunk_bytes];
     ULONGLONG offset = 0;
     for (;;) {
         OVERLAPPED at{};

@@ -26,14 +26,17 @@ using GetInterfaceVersionFunction = std::int32_t (*)(std::int32_t*);
 using GetPropertyFunction = std::int32_t (*)(std::uint32_t, void*, std::uint32_t, const char16_t*);
 using InstallFunction = std::int32_t (*)(std::int32_t, void*, char16_t*, std::uint32_t, const char16_t*);
 
-// The plug-in's install-state answer: a status and a 1024-unit message.
+// The host's buffers for a text answer, in UTF-16 units: the size the
+// plug-in's contract names for texts and messages.
+constexpr std::uint32_t TextUnits = 1024;
+
+// The plug-in's install-state answer: a status and a message.
 struct InstallStateRecord {
     std::int32_t status = 0;
-    char16_t message[1024] = {};
+    char16_t message[TextUnits] = {};
 };
 static_assert(sizeof(InstallStateRecord) == 2052);
 
-constexpr std::uint32_t TextUnits = 1024;
 // The report the plug-in has the utility write for a version-report run.
 constexpr const char* VersionReportFile = "version_report.xml";
 
@@ -237,7 +240,7 @@ void AskInstallState(const Plugin& plugin, const std::u16string& language) {
     std::printf("Property 5 (install state): result %d", static_cast<int>(result));
     if (result == 1) {
         std::printf(", status %d (%s)\n  Message: %s", static_cast<int>(record.status),
-                    InstallStateMeaning(record.status), Readable(record.message, 1024).c_str());
+                    InstallStateMeaning(record.status), Readable(record.message, TextUnits).c_str());
     }
     std::printf("\n");
 }
