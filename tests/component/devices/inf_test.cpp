@@ -37,6 +37,11 @@ struct InfCase {
     std::vector<Query> queries;
 };
 
+// GoogleTest would otherwise print the struct's bytes, padding included.
+void PrintTo(const InfCase& c, std::ostream* out) {
+    *out << c.file;
+}
+
 std::string Crlf(const std::string& text) {
     std::string out;
     for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
