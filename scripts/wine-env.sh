@@ -12,7 +12,17 @@ wine_start() {
   # output: a process that keeps a pipe open would hold up whoever reads this
   # script's output.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-  "$WINE" wineboot --init </dev/null >/dev/null 2>&1 || true
+  wine_boot
+}
+
+# Boots the prefix, creating it when needed, and returns once it is ready.
+# Any program does that: Wine boots a prefix whose server runs no services
+# yet before it starts the program, and otherwise just waits for the boot.
+# Never "wineboot --init": it starts one more service control manager each
+# time, beside the one of the boot, and two of them each keep their own list
+# of services, so a service created through one is unknown to the other.
+wine_boot() {
+  "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 wine_stop() {

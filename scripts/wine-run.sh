@@ -27,13 +27,21 @@ if [[ -n $slot && $slot != 0 ]]; then
   export WINEPREFIX=$base-slot$slot
   (
     flock 9
-    if [[ ! -f $WINEPREFIX/system.reg ]]; then
-      # The server first, so that it persists, then the prefix. Neither may
-      # hold the test's output open, nor the lock: the server and the
-      # prefix's services live on, and the next test would wait for ever.
-      mkdir -p "$WINEPREFIX"
-      "$wineserver" -p </dev/null >/dev/null 2>&1 9>&- || true
-      "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
+    # The server first, so that it persists, then the prefix. Neither may
+    # hold the test's output open, nor the lock: the server and the
+    # prefix's services live on, and the next test would wait for ever.
+    # A server that is already there (status 2) was started here, under this
+    # lock, and its prefix booted right after. The registry files are no
+    # sign of a boot: the server writes them only half a minute later.
+    mkdir -p "$WINEPREFIX"
+    status=0
+    "$wineserver" -p </dev/null >/dev/null 2>&1 9>&- || status=$?
+    if [[ $status != 2 ]]; then
+      # Any program boots the prefix. Never "wineboot --init": it starts a
+      # second service control manager beside the boot's own, each with its
+      # own list of services, so a service created through one is unknown
+      # to the other.
+      "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
   ) 9>"$base-slot$slot.lock"
 fi

@@ -1,6 +1,7 @@
 #include "driverfixture.h"
 
 #include "platform/fileops.h"
+#include "platform/machine.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/unicode.h"
@@ -28,14 +29,24 @@ void DriverMachineTest::SetUp() {
 }
 
 void DriverMachineTest::TearDown() {
-    // What an installation under Wine leaves in the shared prefix.
+    // What an installation under Wine leaves in the shared prefix. The demo
+    // package's service and root devices go too: the next run must create
+    // them afresh, or its checks would read what an earlier run left.
     using platform::RegistryRoot;
+    const bool realMachine = !platform::simulated_machine_directory();
     platform::registry_delete_value(RegistryRoot::local_machine, platform::pending_operations_key,
                                     platform::pending_operations_value);
     platform::registry_delete_key(RegistryRoot::local_machine, u"Software\\Tarn");
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
         platform::set_environment_variable(it->name, it->value.value_or(""));
     saved_.clear();
+    if (realMachine) {
+        testsupport::runProgram(fs::path(platform::windows_directory()) / "system32" / "sc.exe", {"delete", "kxdemo"},
+                                dir_.path());
+        for (const char16_t* device : {u"LEGACY_KXDEMO", u"KXDEMO"})
+            platform::registry_delete_key(RegistryRoot::local_machine,
+                                          std::u16string(u"SYSTEM\\CurrentControlSet\\Enum\\Root\\") + device);
+    }
 }
 
 std::u16string DriverMachineTest::WriteInf(const std::string& name, const std::string& text) const {
