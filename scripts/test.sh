@@ -9,7 +9,7 @@ here=$(pwd)
 
 bash scripts/setup.sh
 jobs=$(nproc)
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 summary=()
 status=0
 
