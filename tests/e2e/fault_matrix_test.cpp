@@ -18,9 +18,7 @@
 
 #include "driverservice.h"
 #include "kelvor_package.h"
-#include "platform/cmdline.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "platform/system.h"
 #include "testsupport.h"
 
@@ -690,20 +688,12 @@ HostRun Chain::Run(const Row& row) {
     fs::path setup = LogDirectory() / "ykzsetup.log";
     std::uintmax_t setupBefore = testsupport::fileSize(setup);
     std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
-    testsupport::TempDir io("nicfw-matrix");
-    testsupport::writeFile(io / "in", row.answers);
-    platform::RedirectedRun run;
-    run.commandLine =
-        platform::quote_argument((package_.dir() / ProgramFile("Zorvane")).string()) + " " + HostArguments(row.entry);
-    run.workingDirectory = package_.dir().string();
-    run.stdinPath = (io / "in").string();
-    run.stdoutPath = (io / "out").string();
-    run.stderrPath = (io / "err").string();
-    platform::ProcessOutcome outcome = platform::run_redirected(run);
-    EXPECT_TRUE(outcome.started);
+    testsupport::RunResult run = testsupport::runCommandLine(package_.dir() / ProgramFile("Zorvane"),
+                                                             HostArguments(row.entry), package_.dir(), row.answers);
+    EXPECT_TRUE(run.started);
     HostRun host;
-    host.exitCode = outcome.exitCode;
-    host.out = testsupport::readText(io / "out") + testsupport::readText(io / "err");
+    host.exitCode = run.exitCode;
+    host.out = run.out + run.err;
     host.setupLog = Tail(setup, setupBefore);
     host.utilityLog = Tail(package_.logFile(), utilityBefore);
     host.utilityLogGrew = testsupport::fileSize(package_.logFile()) > utilityBefore;

@@ -11,10 +11,8 @@
 
 #include "driverservice.h"
 #include "kelvor_package.h"
-#include "platform/cmdline.h"
 #include "platform/files.h"
 #include "platform/machine.h"
-#include "platform/process.h"
 #include "platform/system.h"
 #include "testsupport.h"
 
@@ -68,21 +66,13 @@ protected:
         std::uintmax_t setupBefore = testsupport::fileSize(setup);
         std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
         std::size_t callsBefore = testsupport::splitLines(package_.read("rirador.calls")).size();
-        testsupport::TempDir io("nicfw-host");
-        testsupport::writeFile(io / "in", input);
-        platform::RedirectedRun run;
-        run.commandLine = platform::quote_argument(
-                              (package_.dir() / fs::path(testsupport::builtProgram("Zorvane")).filename()).string()) +
-                          " " + arguments;
-        run.workingDirectory = package_.dir().string();
-        run.stdinPath = (io / "in").string();
-        run.stdoutPath = (io / "out").string();
-        run.stderrPath = (io / "err").string();
-        platform::ProcessOutcome outcome = platform::run_redirected(run);
-        EXPECT_TRUE(outcome.started);
+        testsupport::RunResult run = testsupport::runCommandLine(
+            package_.dir() / fs::path(testsupport::builtProgram("Zorvane")).filename(), arguments, package_.dir(),
+            input);
+        EXPECT_TRUE(run.started);
         HostRun host;
-        host.exitCode = outcome.exitCode;
-        host.out = testsupport::readText(io / "out") + testsupport::readText(io / "err");
+        host.exitCode = run.exitCode;
+        host.out = run.out + run.err;
         host.setupLog = Tail(setup, setupBefore);
         host.utilityLog = Tail(package_.logFile(), utilityBefore);
         std::vector<std::string> calls = testsupport::splitLines(package_.read("rirador.calls"));

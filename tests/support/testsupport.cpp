@@ -85,18 +85,13 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-RunResult runProgram(const fs::path& program, const std::vector<std::string>& arguments,
-                     const fs::path& workingDirectory, const std::string& input) {
+RunResult runCommandLine(const fs::path& program, const std::string& arguments, const fs::path& workingDirectory,
+                         const std::string& input) {
     TempDir io("nicfw-io");
     writeFile(io / "stdin", input);
-    std::string commandLine = platform::quote_argument(program.string());
-    for (const std::string& argument : arguments) {
-        commandLine += ' ';
-        commandLine += platform::quote_argument(argument);
-    }
-
     platform::RedirectedRun run;
-    run.commandLine = commandLine;
+    run.commandLine = platform::quote_argument(program.string());
+    if (!arguments.empty()) run.commandLine += ' ' + arguments;
     run.workingDirectory = workingDirectory.string();
     run.stdinPath = (io / "stdin").string();
     run.stdoutPath = (io / "stdout").string();
@@ -109,6 +104,16 @@ RunResult runProgram(const fs::path& program, const std::vector<std::string>& ar
     result.out = readText(io / "stdout");
     result.err = readText(io / "stderr");
     return result;
+}
+
+RunResult runProgram(const fs::path& program, const std::vector<std::string>& arguments,
+                     const fs::path& workingDirectory, const std::string& input) {
+    std::string quoted;
+    for (const std::string& argument : arguments) {
+        if (!quoted.empty()) quoted += ' ';
+        quoted += platform::quote_argument(argument);
+    }
+    return runCommandLine(program, quoted, workingDirectory, input);
 }
 
 }  // namespace testsupport

@@ -58,4 +58,9 @@ struct RunResult {
 RunResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                      const std::filesystem::path& workingDirectory, const std::string& input = "");
 
+// The same with the arguments as one text, exactly as a host writes them
+// after the program's quoted name.
+RunResult runCommandLine(const std::filesystem::path& program, const std::string& arguments,
+                         const std::filesystem::path& workingDirectory, const std::string& input = "");
+
 }  // namespace testsupport
