@@ -622,10 +622,7 @@ struct HostRun {
 class Chain : public ::testing::TestWithParam<Row> {
 protected:
     void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
-            fs::copy(entry.path(), package_.dir() / entry.path().filename(),
-                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        platform::set_environment_variable("YKZ_MACHINE", (package_.dir() / "machine").string());
+        package_.stageDemoPackage();
     }
     void TearDown() override {
         service_.reset();

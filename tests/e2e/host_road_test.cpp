@@ -46,10 +46,7 @@ bool Has(const std::string& text, const std::string& part) {
 class HostRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
-            fs::copy(entry.path(), package_.dir() / entry.path().filename(),
-                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        platform::set_environment_variable("YKZ_MACHINE", (package_.dir() / "machine").string());
+        package_.stageDemoPackage();
         service_ = std::make_unique<DriverService>(package_.dir() / "machine");
         fs::remove(LogDirectory() / "Kelvor.exe.log");
     }

@@ -48,11 +48,7 @@ struct HostRun {
 class HostStartup : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
-            fs::copy(entry.path(), package_.dir() / entry.path().filename(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        // The simulated Windows machine of the demo package (Linux only; the
-        // real system answers under Windows).
-        platform::set_environment_variable("YKZ_MACHINE", (package_.dir() / "machine").string());
+        package_.stageDemoPackage();
     }
     void TearDown() override { platform::set_environment_variable("YKZ_MACHINE", ""); }
 

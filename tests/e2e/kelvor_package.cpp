@@ -73,6 +73,13 @@ bool KelvorPackage::exists(const std::string& name) const { return fs::exists(di
 
 void KelvorPackage::remove(const std::string& name) const { fs::remove(dir_ / name); }
 
+void KelvorPackage::stageDemoPackage() const {
+    for (const auto& entry : fs::directory_iterator(testsupport::stagedPackageDirectory()))
+        fs::copy(entry.path(), dir_.path() / entry.path().filename(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    platform::set_environment_variable("YKZ_MACHINE", (dir_.path() / "machine").string());
+}
+
 void KelvorPackage::setUp(const std::vector<std::vector<Model>>& catalog, const std::vector<Adapter>& adapters,
                           const std::vector<std::string>& faults) {
     write("NICFWData.xml", catalogXml(catalog));

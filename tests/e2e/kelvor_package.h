@@ -57,6 +57,10 @@ public:
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
     void remove(const std::string& name) const;
+    // Fills the directory with the staged demo package (binaries, definition
+    // files, simulated machine) and points YKZ_MACHINE at its machine, as a
+    // host run needs it.
+    void stageDemoPackage() const;
 
     // The catalog, image file and simulator state in one go.
     void setUp(const std::vector<std::vector<Model>>& catalog, const std::vector<Adapter>& adapters,
