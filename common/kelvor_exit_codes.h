@@ -30,6 +30,11 @@ enum Code : std::uint32_t {
     UpdateRecommended = 4,
     SameVersion = 5,
     NewerInstalled = 6,
+
+    // 7: the adapter tool could not tell which adapters there are (it did not
+    // start, failed, or left no readable report), so nothing was checked or
+    // updated. Never to be read as "no supported adapter" (3).
+    DiscoveryFailed = 7,
 };
 
 }  // namespace KelvorExit
