@@ -7,6 +7,7 @@
 #include "runstate.h"
 #include "status.h"
 
+#include "platform/abortexit.h"
 #include "platform/files.h"
 
 #include <exception>
@@ -14,6 +15,9 @@
 namespace kelvor {
 
 namespace {
+
+constexpr const char* UnexpectedErrorLine =
+    "An unexpected error has occurred.  Firmware update will not be completed.";
 
 std::uint32_t runSelectedMode(RunMode mode) {
     switch (mode) {
@@ -42,16 +46,25 @@ std::uint32_t runSelectedMode(RunMode mode) {
 
 void reportUnexpectedError(const char* what) {
     LogLine log;
-    log << "An unexpected error has occurred.  Firmware update will not be completed." << what;
+    log << UnexpectedErrorLine << what;
     log.emit(true);
 }
 
 }  // namespace
 
+void armAbortOutcome() {
+    const RunState& state = runState();
+    std::string line = std::string(UnexpectedErrorLine) + "\n";
+    platform::on_abort_exit_with(KelvorExit::UnexpectedError, state.logPath, logFileLine(UnexpectedErrorLine),
+                                 state.silentMode ? std::string() : line);
+}
+
 std::uint32_t runKelvor(const std::vector<std::string>& arguments) {
     try {
+        armAbortOutcome();
         if (readArguments(arguments) == ArgumentsOutcome::UsageShown) return KelvorExit::UsageShown;
         writeStartupHeader();
+        armAbortOutcome();
         if (!platform::path_exists(CatalogFileName)) {
             LogLine log;
             log << "Supporting file is missing (" << CatalogFileName << "), Could not proceed!";
