@@ -12,10 +12,11 @@
 //   Keys are looked up as substituted; [Strings] keys as written.
 // - Fields lose their leading and trailing blanks; blanks inside stay. A
 //   NUL is read as a space, so it is such a blank too. Text from a UTF-16
-//   file also counts Unicode's wider blanks (no-break, typographic, line and
-//   paragraph separators, ideographic space; see is_blank), as the setup
-//   interface does there; in 8-bit text, read as UTF-8, they are text.
-//   "..." quotes keep everything literally, "" inside quotes is one quote
+//   file also counts Unicode's other blanks (U+00A0, U+0085, U+1680, U+2000
+//   to U+200A, U+2028, U+2029, U+202F, U+3000) as blanks, as the setup
+//   interface does there, also before a section's "["; in 8-bit text, read
+//   as UTF-8, they are text.
+// - "..." quotes keep everything literally, "" inside quotes is one quote
 //   mark, and a quote left open ends at the end of the line.
 // - ";" outside quotes starts a comment that runs to the end of the line.
 // - A "\" followed by nothing but blanks, further "\" or a comment up to the
