@@ -68,6 +68,6 @@ void check_text(const InfText& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     check_text(InfText::parse(platform::inf::decode_inf_bytes(bytes, false)));
-    check_text(InfText::parse(platform::inf::decode_inf_bytes(bytes, true)));
+    check_text(InfText::parse(platform::inf::decode_inf_bytes(bytes, true), true));
     return 0;
 }

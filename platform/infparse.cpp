@@ -17,6 +17,13 @@ bool is_blank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
 }
 
+// The further blanks of a UTF-16 file. U+0085 is a blank there, not a line
+// end.
+bool is_wide_blank(char16_t c) {
+    return c == 0x00A0 || c == 0x0085 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
+           c == 0x2029 || c == 0x202F || c == 0x3000;
+}
+
 char16_t fold(char16_t c) {
     if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);
     return c;
@@ -71,7 +78,8 @@ private:
 
 class InfParser {
 public:
-    InfParser(std::u16string_view text, InfText& out) : text_(text), out_(out) {}
+    InfParser(std::u16string_view text, bool wideBlanks, InfText& out)
+        : text_(text), wide_blanks_(wideBlanks), out_(out) {}
 
     void run() {
         while (!at_end()) {
@@ -79,7 +87,7 @@ public:
             if (c == u'\n') {
                 ++line_;
                 ++pos_;
-            } else if (is_blank(c)) {
+            } else if (blank(c)) {
                 ++pos_;
             } else if (c == u';') {
                 skip_to_line_end();
@@ -96,6 +104,7 @@ public:
     }
 
 private:
+    bool blank(char16_t c) const { return is_blank(c) || (wide_blanks_ && is_wide_blank(c)); }
     bool at_end() const { return pos_ >= text_.size(); }
     bool at_line_end() const { return at_end() || text_[pos_] == u'\n'; }
     void skip_to_line_end() {
@@ -139,7 +148,7 @@ private:
                 read_quoted(field);
             } else if (c == u'\\') {
                 read_backslash(field);
-            } else if (is_blank(c)) {
+            } else if (blank(c)) {
                 field.blank(c);
                 ++pos_;
             } else {
@@ -184,7 +193,7 @@ private:
             }
             if (c == u';') {
                 while (p < text_.size() && text_[p] != u'\n') ++p;
-            } else if (c == u'\\' || is_blank(c)) {
+            } else if (c == u'\\' || blank(c)) {
                 ++p;
             } else {
                 field.append(text_.substr(start, p - start));
@@ -196,15 +205,26 @@ private:
     }
 
     std::u16string_view text_;
+    bool wide_blanks_;
     InfText& out_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
     std::optional<std::size_t> section_;
 };
 
-InfText InfText::parse(std::u16string_view text) {
+InfText InfText::parse(std::u16string_view text, bool from_utf16) {
     InfText result;
-    InfParser(text.substr(0, text.find(control_z)), result).run();
+    text = text.substr(0, text.find(control_z));
+    // The setup interface reads a NUL as a space: one inside a field stays
+    // as a space, one at either end falls away with the other blanks, and
+    // none cuts the value short.
+    std::u16string spaced;
+    if (text.find(u'\0') != std::u16string_view::npos) {
+        spaced.assign(text);
+        std::replace(spaced.begin(), spaced.end(), u'\0', u' ');
+        text = spaced;
+    }
+    InfParser(text, from_utf16, result).run();
     result.index_strings();
     return result;
 }
@@ -245,9 +265,11 @@ bool InfText::opens_as_nt_style() const {
     if (stray_text_line_ != 0 && !strings_section_) return false;
     const InfSection* version = find_section(u"Version");
     if (version == nullptr) return false;
-    std::optional<std::size_t> line = find_line(*version, u"Signature");
-    if (!line) return false;
-    const std::u16string& signature = version->lines[*line].fields.front();
+    auto line = std::find_if(version->lines.begin(), version->lines.end(), [](const InfLine& candidate) {
+        return candidate.key && equals_no_case(*candidate.key, u"Signature");
+    });
+    if (line == version->lines.end()) return false;
+    const std::u16string& signature = line->fields.front();
     return equals_no_case(signature, u"$Windows NT$") || equals_no_case(signature, u"$Chicago$") ||
            equals_no_case(signature, u"$Windows 95$");
 }

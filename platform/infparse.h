@@ -10,8 +10,13 @@
 // - A line is "key = value, value, ..." or a keyless list of values. A
 //   keyless line of exactly one value also answers to that value as its key.
 //   Keys are looked up as substituted; [Strings] keys as written.
-// - Fields lose their leading and trailing blanks; blanks inside stay.
-//   "..." quotes keep everything literally, "" inside quotes is one quote
+// - Fields lose their leading and trailing blanks; blanks inside stay. A
+//   NUL is read as a space, so it is such a blank too. Text from a UTF-16
+//   file also counts Unicode's other blanks (U+00A0, U+0085, U+1680, U+2000
+//   to U+200A, U+2028, U+2029, U+202F, U+3000) as blanks, as the setup
+//   interface does there, also before a section's "["; in 8-bit text, read
+//   as UTF-8, they are text.
+// - "..." quotes keep everything literally, "" inside quotes is one quote
 //   mark, and a quote left open ends at the end of the line.
 // - ";" outside quotes starts a comment that runs to the end of the line.
 // - A "\" followed by nothing but blanks, further "\" or a comment up to the
@@ -55,7 +60,8 @@ enum class InfParseStatus {
 class InfText {
 public:
     // Reads as far as the text is valid; status() tells whether it all was.
-    static InfText parse(std::u16string_view text);
+    // `from_utf16`: the text is that of a UTF-16 file, with its wider blanks.
+    static InfText parse(std::u16string_view text, bool from_utf16 = false);
 
     InfParseStatus status() const { return status_; }
     // Line (from 1) where reading stopped early, else 0.
@@ -66,7 +72,8 @@ public:
     // True when the setup interface opens this text as a Windows-NT-style
     // INF file: read to the end, no stray text unless there is a [Strings]
     // section, and a [Version] Signature of "$Windows NT$", "$Chicago$" or
-    // "$Windows 95$" (as written, without substitution).
+    // "$Windows 95$". Both the key and the value count as written: a line
+    // whose key only becomes "Signature" through [Strings] is no Signature.
     bool opens_as_nt_style() const;
 
     const std::vector<InfSection>& sections() const { return sections_; }

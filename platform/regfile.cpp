@@ -18,6 +18,12 @@ char16_t fold(char16_t c) {
     return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
+std::u16string fold_path(std::u16string_view path) {
+    std::u16string folded(path);
+    for (char16_t& c : folded) c = fold(c);
+    return folded;
+}
+
 bool equal_no_case(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -27,11 +33,6 @@ bool equal_no_case(std::u16string_view a, std::u16string_view b) {
 
 bool starts_with_no_case(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && equal_no_case(text.substr(0, prefix.size()), prefix);
-}
-
-// The key itself, or a key below it.
-bool is_at_or_below(std::u16string_view path, std::u16string_view top) {
-    return starts_with_no_case(path, top) && (path.size() == top.size() || path[top.size()] == u'\\');
 }
 
 bool is_space(char16_t c) {
@@ -307,15 +308,16 @@ void Document::parse_lines(const std::vector<std::u16string>& lines, std::size_t
         std::u16string logical(trim(lines[i]));
         std::u16string raw = lines[i];
         // A blank line ends hex data even after a "\\", as it does for regedit.
+        // `logical` stays trimmed at its start and ends with the "\\", so
+        // dropping that is all; long hex data joins in linear time.
         while (continues(logical) && i + 1 < lines.size() && !trim(lines[i + 1]).empty()) {
-            logical = std::u16string(trim(logical));
             logical.pop_back();
             logical += trim(lines[++i]);
             raw += u'\n' + lines[i];
         }
         if (logical.empty()) continue;
         if (is_key_deletion(logical)) {
-            delete_key(logical.substr(2, logical.size() - 3));
+            remove_keys(normalize_path(std::u16string_view(logical).substr(2, logical.size() - 3)));
             current = no_key;
             deleting = true;
             continue;
@@ -329,11 +331,10 @@ void Document::parse_lines(const std::vector<std::u16string>& lines, std::size_t
         bool comment = logical.front() == u';';
         ParsedValue parsed;
         if (current != no_key && !comment && parse_value_line(logical, encoding_ != Encoding::utf16le, parsed)) {
-            Key& key = keys_[current];
             if (parsed.remove)
-                delete_value(key.path, parsed.name);
+                erase_entry(keys_[current], parsed.name);
             else
-                set_value(key.path, parsed.name, parsed.value);
+                set_entry(keys_[current], parsed.name, parsed.value);
             continue;
         }
         if (!comment) ++skipped_;
@@ -345,6 +346,7 @@ void Document::parse_lines(const std::vector<std::u16string>& lines, std::size_t
         kept.text = raw;
         keys_[current].entries.push_back(std::move(kept));
     }
+    compact();
 }
 
 bool Document::is_key_deletion(std::u16string_view line) {
@@ -356,15 +358,12 @@ std::optional<std::size_t> Document::section(std::u16string_view line) {
     if (line.size() < 3 || line.front() != u'[' || line.back() != u']') return std::nullopt;
     std::u16string path = normalize_path(line.substr(1, line.size() - 2));
     if (path.empty()) return std::nullopt;
-    key_for(path);
-    return static_cast<std::size_t>(find(path) - keys_.data());
+    return key_for(path);
 }
 
 Key* Document::find(std::u16string_view path) {
-    std::u16string normalized = normalize_path(path);
-    for (Key& key : keys_)
-        if (equal_no_case(key.path, normalized)) return &key;
-    return nullptr;
+    auto found = index_.find(fold_path(normalize_path(path)));
+    return found == index_.end() ? nullptr : &keys_[found->second];
 }
 
 const Key* Document::find_key(std::u16string_view path) const {
@@ -374,14 +373,54 @@ const Key* Document::find_key(std::u16string_view path) const {
 bool Document::key_exists(std::u16string_view path) const {
     std::u16string normalized = normalize_path(path);
     if (normalized.empty()) return false;
-    return std::any_of(keys_.begin(), keys_.end(),
-                       [&](const Key& key) { return is_at_or_below(key.path, normalized); });
+    std::u16string folded = fold_path(normalized);
+    if (index_.count(folded) != 0) return true;
+    folded += u'\\';
+    auto below = index_.lower_bound(folded);
+    return below != index_.end() && below->first.compare(0, folded.size(), folded) == 0;
 }
 
-Key& Document::key_for(std::u16string_view normalized) {
-    if (Key* key = find(normalized)) return *key;
-    keys_.push_back(Key{std::u16string(normalized), {}});
-    return keys_.back();
+std::size_t Document::key_for(std::u16string_view normalized) {
+    auto [entry, added] = index_.try_emplace(fold_path(normalized), keys_.size());
+    if (added) keys_.push_back(Key{std::u16string(normalized), {}});
+    return entry->second;
+}
+
+bool Document::remove_keys(std::u16string_view normalized) {
+    if (normalized.empty()) return false;
+    std::size_t before = index_.size();
+    auto remove = [this](std::map<std::u16string, std::size_t>::iterator entry) {
+        Key& key = keys_[entry->second];
+        key.path.clear();
+        key.entries.clear();
+        return index_.erase(entry);
+    };
+    std::u16string folded = fold_path(normalized);
+    if (auto self = index_.find(folded); self != index_.end()) remove(self);
+    // Every path below starts with the path and "\\"; "]" is the character
+    // after "\\", so they are exactly the paths from path + "\\" up to
+    // path + "]". A sibling with a longer name ("Svc1" and "Svc10") sorts
+    // outside that range.
+    folded += u'\\';
+    auto entry = index_.lower_bound(folded);
+    folded.back() = u']';
+    auto end = index_.lower_bound(folded);
+    while (entry != end) entry = remove(entry);
+    return index_.size() != before;
+}
+
+void Document::compact() {
+    std::vector<std::size_t> moved(keys_.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (keys_[i].path.empty()) continue;
+        moved[i] = kept;
+        if (kept != i) keys_[kept] = std::move(keys_[i]);
+        ++kept;
+    }
+    if (kept == keys_.size()) return;
+    keys_.resize(kept);
+    for (auto& entry : index_) entry.second = moved[entry.second];
 }
 
 const RegistryValue* Document::find_value(std::u16string_view path, std::u16string_view name) const {
@@ -398,18 +437,12 @@ void Document::create_key(std::u16string_view path) {
 }
 
 bool Document::delete_key(std::u16string_view path) {
-    std::u16string normalized = normalize_path(path);
-    if (normalized.empty()) return false;
-    auto below = [&](const Key& key) { return is_at_or_below(key.path, normalized); };
-    std::size_t before = keys_.size();
-    keys_.erase(std::remove_if(keys_.begin(), keys_.end(), below), keys_.end());
-    return keys_.size() != before;
+    if (!remove_keys(normalize_path(path))) return false;
+    compact();
+    return true;
 }
 
-void Document::set_value(std::u16string_view path, std::u16string_view name, const RegistryValue& value) {
-    std::u16string normalized = normalize_path(path);
-    if (normalized.empty()) return;
-    Key& key = key_for(normalized);
+void Document::set_entry(Key& key, std::u16string_view name, const RegistryValue& value) {
     for (Entry& entry : key.entries)
         if (entry.is_value && equal_no_case(entry.name, name)) {
             entry.value = value;
@@ -418,14 +451,23 @@ void Document::set_value(std::u16string_view path, std::u16string_view name, con
     key.entries.push_back(Entry{true, std::u16string(name), value, {}});
 }
 
+bool Document::erase_entry(Key& key, std::u16string_view name) {
+    auto named = [&](const Entry& entry) { return entry.is_value && equal_no_case(entry.name, name); };
+    auto found = std::find_if(key.entries.begin(), key.entries.end(), named);
+    if (found == key.entries.end()) return false;
+    key.entries.erase(found);
+    return true;
+}
+
+void Document::set_value(std::u16string_view path, std::u16string_view name, const RegistryValue& value) {
+    std::u16string normalized = normalize_path(path);
+    if (normalized.empty()) return;
+    set_entry(keys_[key_for(normalized)], name, value);
+}
+
 bool Document::delete_value(std::u16string_view path, std::u16string_view name) {
     Key* key = find(path);
-    if (key == nullptr) return false;
-    auto named = [&](const Entry& entry) { return entry.is_value && equal_no_case(entry.name, name); };
-    auto found = std::find_if(key->entries.begin(), key->entries.end(), named);
-    if (found == key->entries.end()) return false;
-    key->entries.erase(found);
-    return true;
+    return key != nullptr && erase_entry(*key, name);
 }
 
 namespace {

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,7 +96,15 @@ private:
     enum class Encoding { utf8, utf8_bom, utf16le };
 
     Key* find(std::u16string_view path);
-    Key& key_for(std::u16string_view normalized);
+    // The position of the key, added at the end when it is new.
+    std::size_t key_for(std::u16string_view normalized);
+    static void set_entry(Key& key, std::u16string_view name, const RegistryValue& value);
+    static bool erase_entry(Key& key, std::u16string_view name);
+    // Marks the key and every key below it removed (an empty path) and
+    // drops them from the index; compact() then closes the gaps. A file
+    // with many deletions is read with one compaction at its end.
+    bool remove_keys(std::u16string_view normalized);
+    void compact();
     void parse_lines(const std::vector<std::u16string>& lines, std::size_t first);
     bool fits_eight_bits() const;
     static bool is_key_deletion(std::u16string_view line);
@@ -106,6 +115,10 @@ private:
     Encoding encoding_ = Encoding::utf8;
     std::vector<std::u16string> preamble_;  // kept lines before the first key
     std::vector<Key> keys_;
+    // Folded path -> position in keys_: each key line, value and query finds
+    // its key without walking them all, so a file reads in time that grows
+    // with its length. Ordered, so that the keys below a path are one range.
+    std::map<std::u16string, std::size_t> index_;
     std::size_t skipped_ = 0;
 };
 

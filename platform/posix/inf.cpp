@@ -34,7 +34,7 @@ bool InfFile::open(std::u16string_view fullPath) {
     std::string bytes;
     if (read_whole_file(fullPath, bytes) != WholeFileStatus::ok) return false;
     bool utf16 = is_utf16_text(bytes.data(), bytes.size());
-    inf::InfText text = inf::InfText::parse(inf::decode_inf_bytes(bytes, utf16));
+    inf::InfText text = inf::InfText::parse(inf::decode_inf_bytes(bytes, utf16), utf16);
     // The setup interface refuses what it cannot read to the end, and INF
     // files of other styles.
     if (!text.opens_as_nt_style()) return false;

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
+
 namespace {
 
 using platform::RegistryStatus;
@@ -150,6 +153,74 @@ TEST(RegFile, TextDataFollowsTheFileEncoding) {
     EXPECT_EQ(written.substr(0, 2), "\xFF\xFE") << "only a UTF-16 file carries it";
     EXPECT_EQ(*parsed(written).find_value(u"HKCU\\T", u"Lone"), lone);
     EXPECT_EQ(*parsed(written).find_value(u"HKCU\\T", u"M"), platform::registry_multi_string({u"\u00e9"}));
+}
+
+// A machine with many services, written the way a driver installation
+// leaves it: keys in any letter case, one named twice, a subtree deleted and
+// a key below it named again, siblings whose names start alike.
+TEST(RegFile, ManyKeysReadAndWriteBackWhole) {
+    constexpr int services = 3000;
+    auto service = [](int i, bool lower = false) {
+        std::string path = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Svc" + std::to_string(i);
+        if (lower)
+            for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return path;
+    };
+    std::string text = "Windows Registry Editor Version 5.00\r\n";
+    for (int i = 0; i < services; ++i) {
+        char index[16];
+        std::snprintf(index, sizeof index, "%08x", i);
+        text += "\r\n[" + service(i, i % 3 == 0) + "]\r\n\"Index\"=dword:" + index + "\r\n";
+        if (i % 2 == 0) text += "\r\n[" + service(i) + "\\Parameters]\r\n\"Path\"=\"C:\\\\" + std::to_string(i) + "\"\r\n";
+    }
+    text += "\r\n[-" + service(2) + "]\r\n\r\n[" + service(2) + "\\Parameters]\r\n\"Again\"=dword:00000002\r\n";
+    text += "\r\n[" + service(7, true) + "]\r\n\"Index\"=-\r\n\"Extra\"=dword:00000001\r\n";
+
+    regfile::Document document = parsed(text);
+    EXPECT_EQ(document.keys().size(), std::size_t{services + services / 2 - 1});
+    auto path = [&](int i, const std::string& below = "") {
+        return platform::utf8_to_utf16(service(i, i % 2 == 1) + below);
+    };
+    for (int i = 0; i < services; ++i) {
+        const RegistryValue* index = document.find_value(path(i), u"Index");
+        if (i == 2 || i == 7) {
+            EXPECT_EQ(index, nullptr) << i;
+        } else {
+            ASSERT_NE(index, nullptr) << i;
+            EXPECT_EQ(*index, platform::registry_dword(static_cast<std::uint32_t>(i)));
+        }
+        EXPECT_EQ(document.find_value(path(i, "\\Parameters"), u"Path") != nullptr, i % 2 == 0 && i != 2) << i;
+    }
+    EXPECT_TRUE(document.key_exists(path(2))) << "a key below it was named again";
+    EXPECT_EQ(document.find_key(path(2)), nullptr);
+    EXPECT_EQ(*document.find_value(path(2, "\\parameters"), u"again"), platform::registry_dword(2));
+    EXPECT_EQ(*document.find_value(path(20), u"Index"), platform::registry_dword(20)) << "a sibling named alike stays";
+    EXPECT_EQ(*document.find_value(path(7), u"Extra"), platform::registry_dword(1));
+    EXPECT_TRUE(document.key_exists(u"HKLM\\system\\CurrentControlSet"));
+    EXPECT_FALSE(document.key_exists(u"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Svc"));
+    EXPECT_FALSE(document.key_exists(u"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Svc1\\Parameters"));
+
+    // What a driver installation writes, then the file read again.
+    const std::u16string device = u"HKLM\\SYSTEM\\CurrentControlSet\\Enum\\Root\\NET\\0000";
+    document.set_value(device, u"Class", platform::registry_string(u"Net"));
+    document.create_key(path(services - 1, "\\Enum"));
+    EXPECT_TRUE(document.delete_key(path(4)));
+    EXPECT_TRUE(document.delete_value(path(9), u"Index"));
+    std::string written = document.serialize();
+    regfile::Document again = parsed(written);
+    ASSERT_EQ(again.keys().size(), document.keys().size());
+    for (std::size_t i = 0; i < document.keys().size(); ++i) {
+        const regfile::Key& key = document.keys()[i];
+        ASSERT_EQ(again.keys()[i].path, key.path);
+        for (const regfile::Entry& entry : key.entries)
+            EXPECT_EQ(*again.find_value(key.path, entry.name), entry.value) << platform::utf16_to_utf8(key.path);
+    }
+    EXPECT_EQ(again.keys().size(), std::size_t{services + services / 2 - 1});
+    EXPECT_EQ(*again.find_value(device, u"Class"), platform::registry_string(u"Net"));
+    EXPECT_FALSE(again.key_exists(path(4, "\\Parameters")));
+    EXPECT_EQ(*again.find_value(path(40), u"Index"), platform::registry_dword(40));
+    EXPECT_EQ(again.find_value(path(9), u"Index"), nullptr);
+    EXPECT_EQ(again.serialize(), written) << "writing is stable";
 }
 
 TEST(RegistryValues, DecodeByTypeAndSize) {

@@ -210,6 +210,91 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, InfFiles, testing::ValuesIn(kCases), [](const
     return name.substr(0, name.find('.'));
 });
 
+#ifndef _WIN32
+// Where the setup interface's reading is easy to get wrong, each file written
+// 8-bit and as UTF-16: NULs, Unicode blanks (blanks only in a UTF-16 file),
+// and a [Version] key that becomes "Signature" only through [Strings]. On
+// Windows the setup interface itself answers, so these run on Linux.
+struct Reading {
+    bool opens;
+    std::vector<std::string> lines;  // "Section: key=value|value", substituted
+};
+
+struct ReadingCase {
+    const char* name;
+    std::string text;
+    Reading eightBit, utf16;
+};
+
+void PrintTo(const ReadingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+Reading ReadBack(const std::filesystem::path& file) {
+    platform::InfFile inf;
+    Reading reading{inf.open(platform::inf_full_path(file.u16string())), {}};
+    for (const std::u16string& section : inf.section_names())
+        for (std::size_t line = 0; line < inf.line_count(section); ++line) {
+            std::string text = platform::utf16_to_utf8(section) + ": ";
+            text += platform::utf16_to_utf8(inf.field(section, line, 0).value_or(u"")) + "=";
+            for (std::size_t i = 1; i <= inf.field_count(section, line); ++i)
+                text += (i > 1 ? "|" : "") + platform::utf16_to_utf8(inf.field(section, line, i).value_or(u""));
+            reading.lines.push_back(text);
+        }
+    return reading;
+}
+
+using namespace std::string_literals;
+
+const std::string kNt = "[Version]\nSignature=\"$Windows NT$\"\n";
+const Reading kRefused{false, {}};
+
+const ReadingCase kReadingCases[] = {
+    {"nul",
+     "[Version]\nSignature=\"$Windows NT$\"\0\n[Test]\nabcd=ef\0gh\n\0lead = \0a\0, b\0\0\n"
+     "Desc = %v%!\n[Strings]\nv = bbb\0\n"s,
+     {true,
+      {"Version: Signature=$Windows NT$", "Test: abcd=ef gh", "Test: lead=a|b", "Test: Desc=bbb!", "Strings: v=bbb"}},
+     {true,
+      {"Version: Signature=$Windows NT$", "Test: abcd=ef gh", "Test: lead=a|b", "Test: Desc=bbb!",
+       "Strings: v=bbb"}}},
+    {"blanks",
+     kNt + "\u3000[Wide]\u00A0; note\n\u2000key\u200A=\u202F two\u00A0words\u0085,\u1680x\u2029\n",
+     {true,
+      {"Version: Signature=$Windows NT$", "Version: \u3000[Wide]\u00A0=\u3000[Wide]\u00A0",
+       "Version: \u2000key\u200A=\u202F two\u00A0words\u0085|\u1680x\u2029"}},
+     {true, {"Version: Signature=$Windows NT$", "Wide: key=two\u00A0words|x"}}},
+    {"signature_blanks", "[Version]\nSignature\u3000=\u00A0\"$Windows NT$\"\u2028\n", kRefused,
+     {true, {"Version: Signature=$Windows NT$"}}},
+    {"signature_by_strings", "[Version]\n%sig% = \"$Windows NT$\"\n[Strings]\nsig = Signature\n", kRefused,
+     kRefused},
+    {"signature_after_strings_key",
+     "[Version]\n%sig% = \"$Windows 3$\"\nSignature = \"$Chicago$\"\n[Strings]\nsig = Signature\n",
+     {true, {"Version: Signature=$Windows 3$", "Version: Signature=$Chicago$", "Strings: sig=Signature"}},
+     {true, {"Version: Signature=$Windows 3$", "Version: Signature=$Chicago$", "Strings: sig=Signature"}}},
+    {"signature_value_by_strings", "[Version]\nSignature = %nt%\n[Strings]\nnt = \"$Windows NT$\"\n", kRefused,
+     kRefused},
+};
+
+class InfReadings : public testing::TestWithParam<ReadingCase> {};
+
+TEST_P(InfReadings, MatchTheSetupInterfaceInBothEncodings) {
+    const ReadingCase& c = GetParam();
+    testsupport::TempDir directory("nicfw-inf");
+    testsupport::writeFile(directory / "eight.inf", Crlf(c.text));
+    testsupport::writeFile(directory / "wide.inf", Utf16File(Crlf(c.text)));
+    Reading eightBit = ReadBack(directory / "eight.inf");
+    EXPECT_EQ(eightBit.opens, c.eightBit.opens) << "8-bit";
+    EXPECT_EQ(eightBit.lines, c.eightBit.lines) << "8-bit";
+    Reading utf16 = ReadBack(directory / "wide.inf");
+    EXPECT_EQ(utf16.opens, c.utf16.opens) << "UTF-16";
+    EXPECT_EQ(utf16.lines, c.utf16.lines) << "UTF-16";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, InfReadings, testing::ValuesIn(kReadingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+#endif
+
 TEST(Inf, ServiceNameOfANamedSectionAndItsBuffer) {
     testsupport::TempDir directory("nicfw-inf");
     testsupport::writeFile(directory / "two.inf",
