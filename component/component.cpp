@@ -4,8 +4,8 @@
 #include "Source/messages.h"
 #include "hostoptions.h"
 #include "kelvor_exit_codes.h"
+#include "platform/files.h"
 #include "platform/osversion.h"
-#include "platform/wpaths.h"
 #include "runner.h"
 
 namespace {
@@ -71,16 +71,16 @@ bool IsVersionWithoutDriverSupport() {
 // have left under the same name.
 class ReportWatch {
 public:
-    explicit ReportWatch(CStr file) : file_(std::move(file)), before_(platform::file_stamp(file_)) {}
+    explicit ReportWatch(const CStr& file) : file_(file.ToUtf8()), before_(platform::file_stamp(file_)) {}
 
     bool WrittenSince() const {
-        if (file_.IsEmpty()) return false;
+        if (file_.empty()) return false;
         std::optional<platform::FileStamp> after = platform::file_stamp(file_);
-        return after && (!before_ || *after != *before_);
+        return after && !after->directory && (!before_ || *after != *before_);
     }
 
 private:
-    CStr file_;
+    std::string file_;
     std::optional<platform::FileStamp> before_;
 };
 

@@ -5,7 +5,6 @@
 // null character names no file: every operation on it fails.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,16 +37,6 @@ bool rename_file(std::u16string_view from, std::u16string_view to);
 // Nothing when the system cannot form the name.
 std::optional<std::u16string> temporary_file_name(std::u16string_view directory, std::u16string_view prefix,
                                                   unsigned unique);
-
-// What tells one writing of a file from another: its last-write time (in
-// the system's own units) and its size.
-struct FileStamp {
-    std::uint64_t writeTime = 0;
-    std::uint64_t size = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-// The stamp of a file that is not a directory; nothing when there is none.
-std::optional<FileStamp> file_stamp(std::u16string_view path);
 
 // The file name and extension of a path, its directory and drive dropped:
 // ".\Source\basecomp" gives "basecomp", "C:\a\b.exe" gives "b.exe".

@@ -51,16 +51,6 @@ bool rename_file(std::u16string_view from, std::u16string_view to) {
     return std::rename(source->c_str(), target->c_str()) == 0;
 }
 
-std::optional<FileStamp> file_stamp(std::u16string_view path) {
-    std::optional<std::string> native = posix::native_utf16_path(path);
-    struct stat info;
-    if (!native || ::stat(native->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-    constexpr std::uint64_t NanosecondsPerSecond = 1000000000;
-    return FileStamp{static_cast<std::uint64_t>(info.st_mtim.tv_sec) * NanosecondsPerSecond +
-                         static_cast<std::uint64_t>(info.st_mtim.tv_nsec),
-                     static_cast<std::uint64_t>(info.st_size)};
-}
-
 std::optional<std::u16string> temporary_file_name(std::u16string_view directory, std::u16string_view prefix,
                                                   unsigned unique) {
     if (unique == 0) return std::nullopt;

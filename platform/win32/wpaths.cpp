@@ -27,16 +27,6 @@ bool rename_file(std::u16string_view from, std::u16string_view to) {
     return source && target && ::MoveFileW(source->c_str(), target->c_str()) != 0;
 }
 
-std::optional<FileStamp> file_stamp(std::u16string_view path) {
-    std::optional<std::wstring> name = win32::wide_path(path);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!name || ::GetFileAttributesExW(name->c_str(), GetFileExInfoStandard, &data) == 0) return std::nullopt;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
-    auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
-    return FileStamp{wide(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
-                     wide(data.nFileSizeHigh, data.nFileSizeLow)};
-}
-
 std::optional<std::u16string> temporary_file_name(std::u16string_view directory, std::u16string_view prefix,
                                                   unsigned unique) {
     // With 0 the system would pick the number itself and create the file.
