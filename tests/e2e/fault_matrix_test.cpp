@@ -64,7 +64,7 @@ struct Fault {
     std::string utilityOutput;               // ... after writing this many bytes to its output
     bool staleReports = false;  // reports of an earlier run lie in the package under the names the runs write
     bool driverStopped = false;
-    bool packageListsNoDevices = false;  // the package definition is gone: every machine counts as equipped
+    bool packageListsNoDevices = false;  // no usable package definition: the state is the same on every machine
 };
 
 // What the host and the administrator get.
