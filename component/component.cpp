@@ -3,6 +3,8 @@
 #include "Source/depcheck.h"
 #include "Source/messages.h"
 #include "hostoptions.h"
+#include "kelvor_exit_codes.h"
+#include "platform/files.h"
 #include "platform/osversion.h"
 #include "runner.h"
 
@@ -12,38 +14,75 @@ namespace {
 // it and by the line numbers given with each line.
 constexpr char16_t ComponentSource[] = u"component";
 
+// The utility never ends with 2; an installation has always counted it as
+// installed all the same.
+constexpr std::uint32_t InstalledWithoutUtilityCode = 2;
+
 CStr LoadedMessage(std::uint32_t id) {
     char16_t buffer[MessageBufferUnits] = {};
     LoadMessage(id, buffer, MessageBufferUnits);
     return CStr(buffer);
 }
 
-// The utility's exit codes as an installation reports them; "negative"
-// codes are those with the top bit set.
+// The utility's exit codes as an installation reports them; every code the
+// utility does not end a successful run with (a failed discovery's 7, a
+// crash's, the runners' 11 and 15) is a failure.
 std::int32_t InstallationResult(std::uint32_t exitCode) {
-    auto code = static_cast<std::int32_t>(exitCode);
-    if (code == 1 || code == 2) return InstallRebootRequired;
-    if (code == 3) return InstallAllUpToDate;
+    if (exitCode == KelvorExit::FirmwareUpdated || exitCode == InstalledWithoutUtilityCode)
+        return InstallRebootRequired;
+    if (exitCode == KelvorExit::NoSupportedAdapter) return InstallAllUpToDate;
     return InstallFailed;
 }
 
-// A run that wrote its report, or found no supported adapter to report.
-bool ReportRunSucceeded(std::uint32_t exitCode) {
-    return exitCode == 1 || exitCode == 3;
+// How a discovery, report update or version report run ended, judged from
+// what the run did rather than from its exit code alone.
+enum class ReportRunOutcome { done, noSupportedAdapter, failed };
+
+ReportRunOutcome JudgeReportRun(std::uint32_t exitCode, bool reportWritten) {
+    if (exitCode == KelvorExit::Success && reportWritten) return ReportRunOutcome::done;
+    if (exitCode == KelvorExit::NoSupportedAdapter) return ReportRunOutcome::noSupportedAdapter;
+    return ReportRunOutcome::failed;
 }
 
-// The utility's answer to "/N": 4 older, 6 newer, 5 (and anything else)
-// the same.
+// The utility's answer to "/N"; anything else (it did not start, crashed,
+// was stopped, or could not discover the adapters) tells nothing about the
+// installed version.
 std::int32_t VersionStatusOf(std::uint32_t exitCode) {
-    if (exitCode == 4) return VersionOlder;
-    if (exitCode == 6) return VersionNewer;
-    return VersionSame;
+    switch (exitCode) {
+        case KelvorExit::UpdateRecommended:
+            return VersionOlder;
+        case KelvorExit::SameVersion:
+        case KelvorExit::NoSupportedAdapter:  // nothing installed differs from the package
+            return VersionSame;
+        case KelvorExit::NewerInstalled:
+            return VersionNewer;
+        default:
+            return VersionUnknown;
+    }
 }
 
 bool IsVersionWithoutDriverSupport() {
     std::optional<platform::WindowsVersion> version = platform::windows_version();
     return version && version->platform_id == platform::platform_id_nt && version->major == 5 && version->minor >= 2;
 }
+
+// Whether a run wrote its report file: the file is there afterwards and is
+// not the one that was there before, which an earlier run (or anyone) may
+// have left under the same name.
+class ReportWatch {
+public:
+    explicit ReportWatch(const CStr& file) : file_(file.ToUtf8()), before_(platform::file_stamp(file_)) {}
+
+    bool WrittenSince() const {
+        if (file_.empty()) return false;
+        std::optional<platform::FileStamp> after = platform::file_stamp(file_);
+        return after && !after->directory && (!before_ || *after != *before_);
+    }
+
+private:
+    std::string file_;
+    std::optional<platform::FileStamp> before_;
+};
 
 }  // namespace
 
@@ -55,6 +94,12 @@ void CComponent::Report(int line, const char16_t* text) {
     if (log_ != nullptr) log_->Write(CmpLogPlain, CmpLogInformation, ComponentSource, line, u"%s", text);
 }
 
+void CComponent::TraceExitCode(int line, std::uint32_t exitCode) {
+    if (log_ != nullptr)
+        log_->Write(CmpLogVerboseSource, CmpLogInformation, ComponentSource, line,
+                    u"Tamsec_zar3i -- Kelvor.exe ended with exit code %u.\r\n", exitCode);
+}
+
 std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* message, std::uint32_t capacity,
                                  const char16_t* language) {
     Trace(346, u"Entering Tamsec_zar3i::Install function.\r\n");
@@ -62,7 +107,9 @@ std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* messa
     bool force = HasOption(commandLine, OptionFamily::force);
     CStr text;
     std::int32_t result;
-    if (HasOption(commandLine, OptionFamily::discovery))
+    if (!HasPackageDefinition())
+        result = RefuseWithoutPackageDefinition(text);
+    else if (HasOption(commandLine, OptionFamily::discovery))
         result = InstallDiscovery(commandLine, text, language);
     else if (HasOption(commandLine, OptionFamily::reportUpdate))
         result = InstallFromReport(commandLine, text);
@@ -74,9 +121,35 @@ std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* messa
     return result;
 }
 
+// Without its package definition the component cannot tell what it may be
+// installed on; the utility is not started for it.
+std::int32_t CComponent::RefuseWithoutPackageDefinition(CStr& message) {
+    Report(360, u"Tamsec_zar3i::Install -- The package definition file is missing or damaged.\r\n");
+    message = LoadedMessage(MessagePackageDefinitionBroken);
+    Trace(362, u"Exit Tamsec_zar3i::Install function. No package definition.\r\n");
+    return InstallFailed;
+}
+
+// A report file name that does not fit is refused whole: a cut name would
+// have the utility write, or read, some other file.
+std::int32_t CComponent::RefuseLongReportName(CStr& message) {
+    Report(405, u"Tamsec_zar3i::Install -- XML file name is too long.\r\n");
+    message = LoadedMessage(MessageReportNameTooLong);
+    Trace(407, u"Exit Tamsec_zar3i::Install function. XML file name too long.\r\n");
+    return InstallFailed;
+}
+
+std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
+    message = LoadedMessage(MessageNoSupportedAdapter);
+    Report(451, u"Tamsec_zar3i::Install -- No supported network adapter was found.\r\n");
+    Trace(452, u"Exit Tamsec_zar3i::Install function. No supported adapter.\r\n");
+    return InstallRunDone;
+}
+
 std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language) {
-    CStr report = TakeOptionValue(commandLine, OptionFamily::discovery);
-    if (report.IsEmpty()) {
+    OptionValue report = TakeOptionValue(commandLine, OptionFamily::discovery);
+    if (report.tooLong) return RefuseLongReportName(message);
+    if (report.text.IsEmpty()) {
         Report(413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n");
         message = LoadedMessage(MessageNoDiscoveryFile);
         Trace(418, u"Exit Tamsec_zar3i::Install function. No XML file.\r\n");
@@ -90,12 +163,20 @@ std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message
         return InstallFailed;
     }
     UtilityCommand command;
-    command << u"/d" << report;
-    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
-        message = LoadedMessage(MessageDiscoveryDone);
-        Report(445, u"All firmware discovery successful.  Details in xml file.\r\n");
-        Trace(449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n");
-        return InstallRunDone;
+    command << u"/d" << report.text;
+    ReportWatch written(ReportFileOf(report.text));
+    std::uint32_t exitCode = RunHidden(command.Line().c_str());
+    TraceExitCode(440, exitCode);
+    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
+        case ReportRunOutcome::done:
+            message = LoadedMessage(MessageDiscoveryDone);
+            Report(445, u"All firmware discovery successful.  Details in xml file.\r\n");
+            Trace(449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n");
+            return InstallRunDone;
+        case ReportRunOutcome::noSupportedAdapter:
+            return ReportNoSupportedAdapter(message);
+        case ReportRunOutcome::failed:
+            break;
     }
     message = LoadedMessage(MessageDiscoveryFailed);
     Report(459, u"An error occured during hardware discovery. See log for more information.\r\n");
@@ -103,19 +184,28 @@ std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message
 }
 
 std::int32_t CComponent::InstallFromReport(const CStr& commandLine, CStr& message) {
-    CStr report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
-    if (report.IsEmpty()) {
+    OptionValue report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
+    if (report.tooLong) return RefuseLongReportName(message);
+    if (report.text.IsEmpty()) {
         Report(498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n");
         message = LoadedMessage(MessageNoUpdateFile);
         Trace(501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n");
         return InstallFailed;
     }
     UtilityCommand command;
-    command << u"/u" << report;
-    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
-        message = LoadedMessage(MessageReportUpdateDone);
-        Trace(524, u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n");
-        return InstallRunDone;
+    command << u"/u" << report.text;
+    std::uint32_t exitCode = RunHidden(command.Line().c_str());
+    TraceExitCode(520, exitCode);
+    // The run reads the report and writes none of its own.
+    switch (JudgeReportRun(exitCode, true)) {
+        case ReportRunOutcome::done:
+            message = LoadedMessage(MessageReportUpdateDone);
+            Trace(524, u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n");
+            return InstallRunDone;
+        case ReportRunOutcome::noSupportedAdapter:
+            return ReportNoSupportedAdapter(message);
+        case ReportRunOutcome::failed:
+            break;
     }
     message = LoadedMessage(MessageReportReadFailed);
     Trace(533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n");
@@ -134,10 +224,18 @@ std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* lan
     // one fixed name in the package directory, where the host reads it.
     UtilityCommand command;
     command << u"/v" << VersionReportFile;
-    if (ReportRunSucceeded(RunHidden(command.Line().c_str()))) {
-        message = LoadedMessage(MessageVersionReportDone);
-        Trace(562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n");
-        return InstallRunDone;
+    ReportWatch written{CStr(VersionReportFile)};
+    std::uint32_t exitCode = RunHidden(command.Line().c_str());
+    TraceExitCode(560, exitCode);
+    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
+        case ReportRunOutcome::done:
+            message = LoadedMessage(MessageVersionReportDone);
+            Trace(562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n");
+            return InstallRunDone;
+        case ReportRunOutcome::noSupportedAdapter:
+            return ReportNoSupportedAdapter(message);
+        case ReportRunOutcome::failed:
+            break;
     }
     message = LoadedMessage(MessageDiscoveryFailed);
     Trace(572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n");
@@ -149,6 +247,7 @@ std::int32_t CComponent::InstallFirmware(std::int32_t unattended, bool force, CS
     if (unattended != 0) command << u"/s";
     if (force) command << u"/f";
     std::uint32_t exitCode = unattended != 0 ? RunHidden(command.Line().c_str()) : RunInConsole(command.Line().c_str());
+    TraceExitCode(640, exitCode);
     std::int32_t result = InstallationResult(exitCode);
     // These plain-log texts carry no line end: the next plain entry follows
     // on the same line.
@@ -184,6 +283,14 @@ std::int32_t CComponent::GetCurrentVersion(char16_t* out, std::uint32_t capacity
 
 std::int32_t CComponent::GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) {
     Trace(223, u"Enter Tamsec_zar3i::GetInstallState function.\r\n");
+    if (record != nullptr && size >= sizeof(InstallState) && !HasPackageDefinition()) {
+        // Nothing to judge the machine against: not applicable, and why.
+        record->status = InstallStatusNotApplicable;
+        CopyToBuffer(record->message, InstallState::MessageUnits, LoadedMessage(MessagePackageDefinitionBroken));
+        Report(230, u"Tamsec_zar3i::GetInstallState -- The package definition file is missing or damaged.\r\n");
+        Trace(232, u"Exit Tamsec_zar3i::GetInstallState function. No package definition.\r\n");
+        return 1;
+    }
     std::int32_t result = CBaseComponent::GetInstallState(record, size, language);
     if (record == nullptr || size < sizeof(InstallState)) return result;
 
@@ -204,6 +311,8 @@ std::int32_t CComponent::GetInstallState(InstallState* record, std::uint32_t siz
         appended = MessageUpdateRecommended;
     } else if (record->status == InstallStatusNewer) {
         appended = MessageNewerInstalled;
+    } else if (record->status == InstallStatusUnknownVersion) {
+        appended = MessageVersionUnknown;
     }
     if (appended != 0) {
         // What the base left comes first; a text that would overflow the
@@ -234,7 +343,15 @@ std::int32_t CComponent::GetVersionStatus() {
     UtilityCommand command;
     command << u"/N";
     VersionStatusRun run = RunForVersionStatus(command.Line().c_str());
-    if (!run.started || !run.ended) return VersionSame;
+    if (!run.started) {
+        Trace(135, u"Exit Tamsec_zar3i::GetVersionStatus function.  Kelvor.exe could not be started.\r\n");
+        return VersionUnknown;
+    }
+    if (!run.ended) {
+        Trace(140, u"Exit Tamsec_zar3i::GetVersionStatus function.  The end of Kelvor.exe was not seen.\r\n");
+        return VersionUnknown;
+    }
+    TraceExitCode(145, run.exitCode);
     return VersionStatusOf(run.exitCode);
 }
 

@@ -45,6 +45,11 @@ private:
     // The component's log lines: the verbose log only, or the plain log only.
     void Trace(int line, const char16_t* text);
     void Report(int line, const char16_t* text);
+    void TraceExitCode(int line, std::uint32_t exitCode);
+
+    std::int32_t RefuseWithoutPackageDefinition(CStr& message);
+    std::int32_t RefuseLongReportName(CStr& message);
+    std::int32_t ReportNoSupportedAdapter(CStr& message);
 
     std::int32_t InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language);
     std::int32_t InstallFromReport(const CStr& commandLine, CStr& message);

@@ -1,9 +1,10 @@
 #include "hostoptions.h"
 
 #include <span>
+#include <string>
+#include <vector>
 
-#include "platform/unicode.h"
-
+#include "platform/cmdline.h"
 #include "platform/hostprocess.h"
 
 namespace {
@@ -36,10 +37,21 @@ bool BeginsVerboseLogSwitch(std::u16string_view commandLine, std::size_t at) {
     return EqualsNoCase(commandLine.substr(at, VerboseLogSwitch.size()), VerboseLogSwitch);
 }
 
+bool IsBlank(char16_t unit) {
+    return unit == u' ' || unit == u'\t';
+}
+
+// An option begins a word: a text found inside a word or a path is part of
+// a file name. The texts that open with a blank carry their own.
+bool StandsAsOption(std::u16string_view commandLine, std::u16string_view text, std::size_t at) {
+    return IsBlank(text.front()) || at == 0 || IsBlank(commandLine[at - 1]);
+}
+
 // The first occurrence of `text` that counts as the family's option.
 std::size_t FindOption(std::u16string_view commandLine, std::u16string_view text, OptionFamily family) {
     for (std::size_t at = commandLine.find(text); at != std::u16string_view::npos;
          at = commandLine.find(text, at + 1)) {
+        if (!StandsAsOption(commandLine, text, at)) continue;
         if (family != OptionFamily::versionReport || !BeginsVerboseLogSwitch(commandLine, at)) return at;
     }
     return std::u16string_view::npos;
@@ -56,16 +68,23 @@ bool HasOption(std::u16string_view commandLine, OptionFamily family) {
     return false;
 }
 
-CStr TakeOptionValue(std::u16string_view commandLine, OptionFamily family) {
+OptionValue TakeOptionValue(std::u16string_view commandLine, OptionFamily family) {
     for (std::u16string_view text : FamilyTexts(family)) {
         std::size_t at = FindOption(commandLine, text, family);
         if (at == std::u16string_view::npos) continue;
         std::size_t start = at + text.size();
         while (start < commandLine.size() && commandLine[start] == u' ') ++start;
         std::u16string_view rest = commandLine.substr(start);
-        return CStr(rest.substr(0, platform::utf16_cut_length(rest, OptionValueUnits)));
+        while (!rest.empty() && rest.back() == u' ') rest.remove_suffix(1);
+        if (rest.size() > OptionValueUnits) return {CStr(), true};
+        return {CStr(rest), false};
     }
-    return CStr();
+    return {};
+}
+
+CStr ReportFileOf(std::u16string_view value) {
+    std::vector<std::string> arguments = platform::split_command_line(CStr(value).ToUtf8());
+    return arguments.empty() ? CStr() : CStr::FromUtf8(arguments.front());
 }
 
 UtilityCommand::UtilityCommand() {

@@ -1,7 +1,6 @@
 // The run options that the host puts on its own command line, as the
-// firmware component reads them: found by exact, case-sensitive substring
-// search anywhere in the whole line, and the utility's command lines built
-// from them.
+// firmware component reads them: found by exact, case-sensitive search in
+// the whole line, and the utility's command lines built from them.
 #pragma once
 
 #include <cstddef>
@@ -13,21 +12,32 @@
 
 enum class OptionFamily { discovery, reportUpdate, versionReport, force };
 
-// Whether any text of the family occurs in the command line. The version
-// report's "/V" or "/v" does not count where it begins the framework's
-// switch "/verbose_log" (in any letter case): that switch only asks for the
-// verbose log.
+// Whether any text of the family stands in the command line as an option:
+// at the start of the line or after a blank, so that "/d" inside a path
+// such as "reports/data.xml" is no option, while a value glued to it
+// ("/drep.xml") still is. The version report's "/V" or "/v" does not count
+// where it begins the framework's switch "/verbose_log" (in any letter
+// case): that switch only asks for the verbose log.
 bool HasOption(std::u16string_view commandLine, OptionFamily family);
 
-// The longest report file name taken from the host's command line; a longer
-// rest of the line is cut.
+// The longest option value that the component's buffer takes; a longer one
+// is refused whole, never cut into the name of some other file.
 inline constexpr std::size_t OptionValueUnits = 259;
+
+struct OptionValue {
+    CStr text;             // empty when nothing but blanks follows, or the family is absent
+    bool tooLong = false;  // more than OptionValueUnits: `text` is empty
+};
 
 // The text that follows the first of the family's texts found (in the
 // family's order), spaces after the option skipped, up to the end of the
-// line and at most OptionValueUnits: further options are part of it. Empty
-// when nothing but spaces follows, or when no text of the family occurs.
-CStr TakeOptionValue(std::u16string_view commandLine, OptionFamily family);
+// line without its trailing spaces: further options are part of it.
+OptionValue TakeOptionValue(std::u16string_view commandLine, OptionFamily family);
+
+// The report file that an option value names, as the utility reads it: the
+// value's first argument by the Windows rules (quotes group, the further
+// options are dropped).
+CStr ReportFileOf(std::u16string_view value);
 
 // The report that a version-report run asks the utility to write in the
 // package directory: the host's option carries no file name, and the

@@ -26,10 +26,10 @@ std::int32_t CBaseComponent::Init() {
 
     Announce(87, u"Locating package definition file... ");
     char16_t packageFile[PackageFileNameUnits] = {};
-    if (FindPackageDefinition(packageFile, PackageFileNameUnits) == 0) {
-        Complete(u"Failed!\r\n");
-    } else {
-        Complete(u"Done.\r\n");
+    std::int32_t found = FindPackageDefinition(packageFile, PackageFileNameUnits);
+    Complete(found != 0 ? u"Done.\r\n" : u"Failed!\r\n");
+    LogPackageDefinitionChoice(found != 0 ? packageFile : nullptr);
+    if (found != 0) {
         Announce(93, u"    - Reading package definition file... ");
         if (ReadPackageDefinition(packageFile) == 0) {
             Complete(u"Done.\r\n");
@@ -58,6 +58,18 @@ std::int32_t CBaseComponent::Init() {
     Announce(136, u"Building PnP device list... ");
     Complete(BuildPresentHardwareIds() != 0 ? u"Done.\r\n" : u"Failed!\r\n");
     return result;
+}
+
+// Several candidates mean a package that was changed by hand or copied over
+// another: the administrator learns in both logs which file counts.
+void CBaseComponent::LogPackageDefinitionChoice(const char16_t* taken) {
+    if (log_ == nullptr || packageFilesPassedOver_.empty()) return;
+    if (taken != nullptr)
+        log_->Write(CmpLogPlainVerboseSource, CmpLogWarning, BaseComponentSource, 89,
+                    u"Several package definition files; taken: %s\r\n", taken);
+    for (const std::u16string& name : packageFilesPassedOver_)
+        log_->Write(CmpLogPlainVerboseSource, CmpLogWarning, BaseComponentSource, 90,
+                    u"Package definition file passed over: %s\r\n", name.c_str());
 }
 
 void CBaseComponent::Release() {

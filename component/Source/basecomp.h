@@ -101,6 +101,10 @@ public:
 
     // What the package files gave, for the operations built on them.
     const CYkzXMLReader* PackageDocument() const { return packageDocument_.get(); }
+    // Whether start-up read a package definition with its "ykz_package"
+    // root: without one the component knows neither its package nor what
+    // it may be installed on.
+    bool HasPackageDefinition() const;
     const char16_t* ExecutableName() const { return executableName_; }
     const CStr& VersionFile() const { return versionFile_; }
     std::int32_t Silent() const { return silent_; }
@@ -123,6 +127,7 @@ protected:
     // it (no prefix), as every start-up step is logged.
     void Announce(int line, const char16_t* text);
     void Complete(const char16_t* text);
+    void LogPackageDefinitionChoice(const char16_t* taken);
 
     std::int32_t dependencyListEvaluated_ = 0;
     std::int32_t dependencyListResult_ = 1;
@@ -148,6 +153,10 @@ protected:
     CCmpLog* log_ = nullptr;
 
 private:
+    // The yk*.xml files that FindPackageDefinition did not take, when there
+    // were several; start-up logs them.
+    std::vector<std::u16string> packageFilesPassedOver_;
+
     CYkzXMLNode* FindTranslation(const char16_t* container, const char16_t* entry, const char16_t* language) const;
     void ReadSwKeys(CYkzXMLNode* package);
     void ReadInstallation(CYkzXMLNode* package);

@@ -44,16 +44,31 @@ struct CheckAnswers {
     bool dependencyListPassed = true;
 };
 
-// Questions go to both logs with their source line, which support reads
-// the logs by; answers follow them on the same line.
-void Ask(CCmpLog* log, int line, const char16_t* question) {
-    if (log != nullptr)
-        log->Write(CmpLogPlainVerboseSource, CmpLogInformation, BaseComponentSource, line, u"%s", question);
-}
+// The questions and answers of the checks. The verbose log gets a question
+// (with its source line, which support reads the log by) as it is asked, so
+// that the check's own steps follow it there; the plain log, which the hosts
+// of a machine share, gets question and answer together once the answer is
+// known, in one append, so no other host's line lands inside them.
+class CheckLog {
+public:
+    explicit CheckLog(CCmpLog* log) : log_(log) {}
 
-void Answer(CCmpLog* log, const char16_t* answer) {
-    if (log != nullptr) log->Write(CmpLogPlainVerboseLevel, CmpLogInformation, nullptr, 0, u"%s", answer);
-}
+    void Ask(int line, const char16_t* question) {
+        question_ = question;
+        if (log_ != nullptr)
+            log_->Write(CmpLogVerboseSource, CmpLogInformation, BaseComponentSource, line, u"%s", question);
+    }
+
+    void Answer(const char16_t* answer) {
+        if (log_ == nullptr) return;
+        log_->Write(CmpLogVerboseLevel, CmpLogInformation, nullptr, 0, u"%s", answer);
+        log_->Write(CmpLogPlain, CmpLogInformation, nullptr, 0, u"%s%s", question_, answer);
+    }
+
+private:
+    CCmpLog* log_;
+    const char16_t* question_ = u"";
+};
 
 const char16_t* YesNo(bool yes) {
     return yes ? Yes : No;
@@ -68,7 +83,9 @@ const char16_t* VersionAnswer(std::int32_t status) {
         case VersionNewer:
             return u"Newer\r\n";
         default:
-            return nullptr;
+            // Without an answer the question would run on into the next
+            // entry of the shared plain log, whichever host wrote it.
+            return u"Unknown\r\n";
     }
 }
 
@@ -197,36 +214,37 @@ std::int32_t CBaseComponent::GetInstallState(InstallState* record, std::uint32_t
     std::vector<char16_t> dependencyList(WorkBufferUnits, u'\0');
     CheckAnswers answers;
 
-    Ask(log_, 844, u"    - Is operating system supported... ");
+    CheckLog checks(log_);
+    checks.Ask(844, u"    - Is operating system supported... ");
     if (IsOsSupported() == 0) {
-        Answer(log_, NoAndRefused);
+        checks.Answer(NoAndRefused);
         return Refuse(*record, CodeMessageOsNotSupported, language);
     }
-    Answer(log_, Yes);
-    Ask(log_, 856, u"    - Is necessary disk space available... ");
+    checks.Answer(Yes);
+    checks.Ask(856, u"    - Is necessary disk space available... ");
     if (IsDiskSpaceAvailable(nullptr) == 0) {
-        Answer(log_, NoAndRefused);
+        checks.Answer(NoAndRefused);
         return Refuse(*record, CodeMessageNotEnoughDiskSpace, language);
     }
-    Answer(log_, Yes);
+    checks.Answer(Yes);
 
-    Ask(log_, 869, u"    - Is hardware present... ");
+    checks.Ask(869, u"    - Is hardware present... ");
     answers.hardwarePresent = IsHardwarePresent() != 0;
-    Answer(log_, YesNo(answers.hardwarePresent));
-    Ask(log_, 875, u"    - Is component already installed... ");
+    checks.Answer(YesNo(answers.hardwarePresent));
+    checks.Ask(875, u"    - Is component already installed... ");
     answers.installed = IsInstalled() != 0;
-    Answer(log_, YesNo(answers.installed));
-    Ask(log_, 881, u"    - Is component marked for removal... ");
+    checks.Answer(YesNo(answers.installed));
+    checks.Ask(881, u"    - Is component marked for removal... ");
     answers.markedForRemoval = IsMarkedForRemoval() != 0;
-    Answer(log_, YesNo(answers.markedForRemoval));
-    Ask(log_, 887, u"    - Installed component version status... ");
+    checks.Answer(YesNo(answers.markedForRemoval));
+    checks.Ask(887, u"    - Installed component version status... ");
     answers.versionStatus = GetVersionStatus();
-    if (const char16_t* answer = VersionAnswer(answers.versionStatus)) Answer(log_, answer);
+    checks.Answer(VersionAnswer(answers.versionStatus));
 
     answers.dependenciesMet = AreDependenciesMet(dependency.data(), WorkBufferUnits, language) != 0;
-    Ask(log_, 904, u"    - Checking dependency list... ");
+    checks.Ask(904, u"    - Checking dependency list... ");
     answers.dependencyListPassed = CheckDependencyList(dependencyList.data(), WorkBufferUnits, language) != 0;
-    Answer(log_, answers.dependencyListPassed ? u"Done.\r\n\r\n" : u"Failed!\r\n\r\n");
+    checks.Answer(answers.dependencyListPassed ? u"Done.\r\n\r\n" : u"Failed!\r\n\r\n");
 
     ApplyStatusRules(*record, answers, dependency, dependencyList, language);
     return 1;

@@ -25,7 +25,9 @@ enum InstallStatus : std::int32_t {
 inline constexpr std::int32_t VersionOlder = 0;
 inline constexpr std::int32_t VersionSame = 1;
 inline constexpr std::int32_t VersionNewer = 2;
-// The base component's answer when the installed version cannot be read.
+// The answer when the installed version cannot be told: the base component's
+// without a version resource, the firmware component's when the utility gave
+// no version answer.
 inline constexpr std::int32_t VersionUnknown = -1;
 
 // The message of a failed dependency-list check, in every language.

@@ -7,6 +7,7 @@
 #include "Source/basecomp.h"
 #include "Source/depcheck.h"
 #include "platform/sysmodel.h"
+#include "platform/wpaths.h"
 
 namespace {
 
@@ -62,9 +63,13 @@ std::int32_t CBaseComponent::CheckDependencyList(char16_t* message, std::uint32_
     SystemModelQuery query;
     CYkzXMLReader reader;
     bool passed = true;
-    // A package without a readable list is not restricted to any model.
-    if (reader.LoadFile(u"dependency.xml") == CYkzXMLReader::LoadOk && reader.IsLoaded()) {
-        CYkzXMLNode* list = reader.FindElement(nullptr, u"componentdependencies");
+    // Only a package without the list is free of a model restriction. A
+    // list that is there but cannot be read (damaged, cut, a directory, a
+    // refused entity expansion) may restrict the package to other models:
+    // it passes nothing rather than everything.
+    if (platform::path_exists(u"dependency.xml")) {
+        bool loaded = reader.LoadFile(u"dependency.xml") == CYkzXMLReader::LoadOk && reader.IsLoaded();
+        CYkzXMLNode* list = loaded ? reader.FindElement(nullptr, u"componentdependencies") : nullptr;
         CYkzXMLNode* hardware = list != nullptr ? reader.FindElement(list, u"dependent_hardware") : nullptr;
         CYkzXMLNode* platforms = hardware != nullptr ? reader.FindElement(hardware, u"platforms") : nullptr;
         passed = platforms != nullptr && AnyPlatformMatches(platforms, query);

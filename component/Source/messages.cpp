@@ -12,33 +12,46 @@ using platform::TableString;
 // The string tables as the resource compiler builds them from the same
 // entries (stringtable.rc): one block per resource language.
 constexpr TableString compiledStrings[] = {
-// Spanish, French and Italian carry the English texts.
+// Spanish, French and Italian carry the English texts of the older messages.
 #define NICFW_MESSAGE(id, english, japanese) {NICFW_LANGUAGE, id, u"" english},
 #define NICFW_MESSAGE_DE(id, english, german, japanese) {NICFW_LANGUAGE, id, u"" english},
 #define NICFW_LANGUAGE platform::language_english_us
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) {NICFW_LANGUAGE, id, u"" english},
 #include "stringtable.inc"
 #undef NICFW_LANGUAGE
+#undef NICFW_MESSAGE_ALL
 #define NICFW_LANGUAGE platform::language_spanish
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) {NICFW_LANGUAGE, id, u"" spanish},
 #include "stringtable.inc"
 #undef NICFW_LANGUAGE
+#undef NICFW_MESSAGE_ALL
 #define NICFW_LANGUAGE platform::language_french_belgium
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) {NICFW_LANGUAGE, id, u"" french},
 #include "stringtable.inc"
 #undef NICFW_LANGUAGE
+#undef NICFW_MESSAGE_ALL
 #define NICFW_LANGUAGE platform::language_italian
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) {NICFW_LANGUAGE, id, u"" italian},
 #include "stringtable.inc"
 #undef NICFW_LANGUAGE
+#undef NICFW_MESSAGE_ALL
 #undef NICFW_MESSAGE_DE
 #define NICFW_MESSAGE_DE(id, english, german, japanese) {NICFW_LANGUAGE, id, u"" german},
 #define NICFW_LANGUAGE platform::language_german
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) {NICFW_LANGUAGE, id, u"" german},
 #include "stringtable.inc"
 #undef NICFW_LANGUAGE
 #undef NICFW_MESSAGE
 #undef NICFW_MESSAGE_DE
+#undef NICFW_MESSAGE_ALL
 #define NICFW_MESSAGE(id, english, japanese) {platform::language_japanese, id, u"" japanese},
 #define NICFW_MESSAGE_DE(id, english, german, japanese) {platform::language_japanese, id, u"" japanese},
+#define NICFW_MESSAGE_ALL(id, english, german, spanish, french, italian, japanese) \
+    {platform::language_japanese, id, u"" japanese},
 #include "stringtable.inc"
 #undef NICFW_MESSAGE
 #undef NICFW_MESSAGE_DE
+#undef NICFW_MESSAGE_ALL
 };
 
 // The texts as the framework has always stored them, several repeating the

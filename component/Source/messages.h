@@ -33,8 +33,17 @@ enum StringMessage : std::uint32_t {
     MessageDriverRequired = 16,  // carried, never loaded
     MessageProductTitle = 17,    // carried, never loaded
     MessageDriverX64Required = 18,
+    // Outcomes that must never read as success; each has a text of its own
+    // in every language.
+    MessageVersionUnknown = 19,           // the install state: the utility gave no version status
+    MessageNoSupportedAdapter = 20,       // discovery, report update or version report: no adapter to work on
+    MessageReportNameTooLong = 21,        // Install: the report file name does not fit its buffer
+    MessagePackageDefinitionBroken = 22,  // no usable package definition
 };
-inline constexpr std::uint32_t StringMessageCount = 18;
+inline constexpr std::uint32_t StringMessageCount = 22;
+// The first message whose Spanish, French and Italian texts are not the
+// English one.
+inline constexpr std::uint32_t FirstFullyTranslatedMessage = MessageVersionUnknown;
 
 // The buffer that a loaded message goes into: 1023 units and a terminator.
 inline constexpr std::size_t MessageBufferUnits = 1024;

@@ -2,6 +2,8 @@
 // and the package texts read from them on demand.
 #include "Source/basecomp.h"
 
+#include <algorithm>
+
 #include "platform/findfiles.h"
 #include "platform/osversion.h"
 #include "platform/wsystem.h"
@@ -50,15 +52,58 @@ std::int32_t Load(CYkzXMLReader& reader, const char16_t* path) {
 
 }  // namespace
 
-std::int32_t CBaseComponent::FindPackageDefinition(char16_t* buffer, std::uint32_t capacity) {
-    CYkzXMLReader search;
-    for (const std::u16string& name : platform::find_files(u"", u"yk*.xml")) {
-        if (search.LoadFile(name.c_str()) != CYkzXMLReader::LoadOk) continue;
-        if (search.FindElement(nullptr, u"ykz_package") == nullptr) continue;
-        CopyToBuffer(buffer, capacity, name);
-        return 1;
+namespace {
+
+// Windows' ordinal comparison with letter case ignored: both sides in
+// capitals, unit by unit. Names that differ only in case (possible on
+// Linux) fall back to the plain order, so the choice never depends on the
+// directory's order.
+char16_t UpperCase(char16_t unit) {
+    if ((unit >= u'a' && unit <= u'z') || (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7)) return unit - 0x20;
+    return unit;
+}
+
+bool OrdinalLessNoCase(const std::u16string& left, const std::u16string& right) {
+    std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        char16_t a = UpperCase(left[i]);
+        char16_t b = UpperCase(right[i]);
+        if (a != b) return a < b;
     }
-    return 0;
+    if (left.size() != right.size()) return left.size() < right.size();
+    return left < right;
+}
+
+bool IsPackageDefinition(CYkzXMLReader& search, const std::u16string& name) {
+    search.Reset();
+    if (search.LoadFile(name.c_str()) != CYkzXMLReader::LoadOk || !search.IsLoaded()) return false;
+    return search.FindElement(nullptr, u"ykz_package") != nullptr;
+}
+
+}  // namespace
+
+// The first usable file by name, whatever order the file system lists them
+// in, so that every host on every machine takes the same one.
+std::int32_t CBaseComponent::FindPackageDefinition(char16_t* buffer, std::uint32_t capacity) {
+    std::vector<std::u16string> names = platform::find_files(u"", u"yk*.xml");
+    std::sort(names.begin(), names.end(), OrdinalLessNoCase);
+    packageFilesPassedOver_.clear();
+    CYkzXMLReader search;
+    bool found = false;
+    for (const std::u16string& name : names) {
+        if (!found && IsPackageDefinition(search, name)) {
+            CopyToBuffer(buffer, capacity, name);
+            found = true;
+        } else if (names.size() > 1) {
+            packageFilesPassedOver_.emplace_back(name);
+        }
+    }
+    return found ? 1 : 0;
+}
+
+bool CBaseComponent::HasPackageDefinition() const {
+    return packageDocument_ && packageDocument_->IsLoaded() &&
+           packageDocument_->FindElement(nullptr, u"ykz_package") != nullptr;
 }
 
 std::int32_t CBaseComponent::ReadPackageDefinition(const char16_t* path) {

@@ -6,9 +6,11 @@
 // message) and what an administrator finds in ykzsetup.log and zizador.log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -52,15 +54,17 @@ const char* EntryName(Entry entry) {
 // One broken link of the chain, set up in the package copy before the run.
 struct Fault {
     std::string name;
-    std::vector<std::string> toolFaults;  // lines of the simulator's [faults] section
-    std::string firstAdapterFault;        // a line for the demo's older adapter (bus 5)
-    std::vector<std::string> removed;     // package files; "rirador" and "Kelvor" name the programs
+    std::vector<std::string> toolFaults;   // lines of the simulator's [faults] section
+    std::string firstAdapterFault;         // a line for the demo's older adapter (bus 5)
+    std::vector<std::string> removed;      // package files; "rirador" and "Kelvor" name the programs
+    std::vector<std::string> notPrograms;  // programs ("rirador", "Kelvor") replaced by a text file
     std::vector<std::pair<std::string, std::string>> written;  // package files written over or added
     std::optional<std::string> utilityExit;  // the fake utility stands in for Kelvor with this exit code
     bool utilityCrashes = false;             // ... or aborts
     std::string utilityOutput;               // ... after writing this many bytes to its output
+    bool staleReports = false;  // reports of an earlier run lie in the package under the names the runs write
     bool driverStopped = false;
-    bool packageListsNoDevices = false;  // the package definition is gone: every machine counts as equipped
+    bool packageListsNoDevices = false;  // no usable package definition: the state is the same on every machine
 };
 
 // What the host and the administrator get.
@@ -130,6 +134,11 @@ Fault ToolMissing() {
     fault.removed = {"rirador"};
     return fault;
 }
+Fault ToolNotAProgram() {
+    Fault fault = Named("tool not executable");
+    fault.notPrograms = {"rirador"};
+    return fault;
+}
 Fault Tool(const std::string& name, std::vector<std::string> faults) {
     Fault fault = Named(name);
     fault.toolFaults = std::move(faults);
@@ -155,6 +164,17 @@ Fault UtilityEnds(const std::string& code, const std::string& outputBytes = "") 
     Fault fault = Named("utility ends with " + code + (outputBytes.empty() ? "" : " after a flood of output"));
     fault.utilityExit = code;
     fault.utilityOutput = outputBytes;
+    return fault;
+}
+Fault UtilityEndsOverStaleReports(const std::string& code) {
+    Fault fault = UtilityEnds(code);
+    fault.name = "utility ends with " + code + " over stale reports";
+    fault.staleReports = true;
+    return fault;
+}
+Fault ToolOverStaleReports(const std::string& name, std::vector<std::string> faults) {
+    Fault fault = Tool(name, std::move(faults));
+    fault.staleReports = true;
     return fault;
 }
 Fault UtilityCrashes() {
@@ -255,6 +275,9 @@ constexpr char VersionReportDone[] = "Version report completed successfully.";
 constexpr char DriverRequired[] =
     "Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required but is not currently installed and "
     "running.  Please install or load driver and retry setup.";
+constexpr char VersionUnknown[] = "The installed firmware version could not be determined.";
+constexpr char NoSupportedAdapter[] = "No supported network adapter was found in the system.";
+constexpr char PackageBroken[] = "The package definition file (yk*.xml) is missing or damaged.";
 constexpr char OlderInstalled[] = "At least 1 NIC on the system has older firmware than that which is available";
 constexpr char SameInstalled[] = "have the same version of firmware as that which is available in the component.";
 constexpr char NewerInstalled[] = "At least 1 NIC on the system has newer firmware than that which is available";
@@ -271,8 +294,13 @@ constexpr char SetupDiscoveryFailed[] = "An error occured during hardware discov
 constexpr char SetupOlder[] = "    - Installed component version status... Older";
 constexpr char SetupSame[] = "    - Installed component version status... Same";
 constexpr char SetupNewer[] = "    - Installed component version status... Newer";
+constexpr char SetupUnknown[] = "    - Installed component version status... Unknown";
+constexpr char SetupListFailed[] = "    - Checking dependency list... Failed!";
+constexpr char SetupPackageBroken[] = "The package definition file is missing or damaged.";
 
 constexpr char NoAdapters[] = "No supported network adapters for firmware upgrade.";
+constexpr char DiscoveryFailedLine[] =
+    "Adapter discovery failed. No firmware was checked or updated. See zizador.log for details.";
 constexpr char Recommended[] = "NIC firmware update is recommended.";
 constexpr char UpdateComplete[] = "NIC firmware update complete";
 constexpr char CompletedWithErrors[] = "NIC firmware update completed with errors";
@@ -289,6 +317,8 @@ constexpr char VersionReported[] = "Created File: version_report.xml only with f
 // The code with which the simulator ends when it aborts, as the utility
 // sees it: "{crash}" in a log line stands for it.
 constexpr char CrashCode[] = "{crash}";
+// ... and when it is killed from outside: "{killed}".
+constexpr char KilledCode[] = "{killed}";
 
 std::string Line(const std::string& text, const std::string& tail) {
     return text + tail;
@@ -299,19 +329,25 @@ std::string Line(const std::string& text, const std::string& tail) {
 
 // Rows: each entry once without a fault; then, per fault, the entries whose
 // outcome it changes or where a regression would go unseen:
-// - the adapter tool: missing, aborting (discovery, flash), ending with a
-//   failure code (discovery with and without a file, update, flash), slow,
-//   leaving no file (a directory, an empty file), and writing a cut,
-//   mistyped, wrongly rooted or hostile report (entity bomb, 100,000 levels,
-//   a 10,000-character name, an invalid identity, binary bytes);
+// - the adapter tool: missing, not executable, aborting (discovery, flash),
+//   killed, ending with a failure code (discovery with and without a file,
+//   update, flash), slow, leaving no file (a directory, an empty file), and
+//   writing a cut, mistyped, wrongly rooted or hostile report (entity bomb,
+//   100,000 levels, a 10,000-character name, an invalid identity, binary
+//   bytes);
 // - the utility: missing, aborting, and each exit code of its table with
 //   the runners' 15 and unknown ones, through every branch of Install
-//   and the install state, and a flood of output on the hidden run's pipe;
+//   and the install state, over reports that an earlier run left, and a
+//   flood of output on the hidden run's pipe;
 // - the package: definition, install.xml, dependency.xml (other model only,
 //   not well-formed, entity bomb), catalog and image file missing or broken;
 // - the adapter driver service stopped.
-// Where no supported adapter is found the utility ends with 3, which the
-// plug-in counts as "up to date" or as a completed run, as its tables say.
+// A tool that could not tell which adapters there are makes every run of
+// the utility end with 7 ("discovery failed"): no entry then reports
+// success, and the install state does not know the installed version (8).
+// A tool that worked and found no supported adapter makes the utility end
+// with 3: an installation is "up to date", a report run is done with the
+// message that no supported adapter was found.
 //
 // The Windows build runs the rows marked AlsoOnWindows: every entry once,
 // and the faults whose road takes Windows' own code (process creation and
@@ -319,10 +355,31 @@ std::string Line(const std::string& text, const std::string& tail) {
 // length, text detection, stack depth, the cross-built XML parser). The
 // others differ from a marked row only in portable logic, checked here
 // natively, and would cost the Windows suite seconds each.
+
+// The rows of a fault of the tool that leaves the utility without a list of
+// adapters, through every entry a host uses; `marked` entries run on
+// Windows too. `toolLines` are the lines the utility logs about the tool.
+void DiscoveryFails(std::vector<Row>& rows, const Fault& fault, const std::vector<std::string>& toolLines,
+                    std::initializer_list<Entry> marked = {}) {
+    std::vector<std::string> log = toolLines;
+    log.emplace_back(DiscoveryFailedLine);
+    std::vector<Row> entries = {
+        {Entry::unattended, fault, {0, InstallFailed, 8, {SetupFailed, SetupUnknown}, log}},
+        {Entry::installState, fault, {0, VersionUnknown, 8, {SetupUnknown}, log}},
+        {Entry::discovery, fault, {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}, log}},
+        {Entry::reportUpdate, fault, {0, ReportReadFailed, 2, {}, log}},
+        {Entry::versionReport, fault, {0, DiscoveryFailed, 8, {}, log}},
+    };
+    for (Row& row : entries) {
+        row.alsoOnWindows = std::find(marked.begin(), marked.end(), row.entry) != marked.end();
+        rows.push_back(std::move(row));
+    }
+}
+
 std::vector<Row> Matrix() {
     using E = Entry;
     const std::string answers = "y\nn\nn\n";  // the older adapter yes, the same and the newer no
-    return {
+    std::vector<Row> rows = {
         // Every entry without a fault.
         AlsoOnWindows({E::unattended,
                        NoFault(),
@@ -350,20 +407,8 @@ std::vector<Row> Matrix() {
                        NoFault("no answers"),
                        {3, UpToDate, 2, {}, {"Unknown input problem!", "Firmware upgrade is cancelled by User!"}}}),
 
-        // The adapter tool.
-        AlsoOnWindows({E::unattended,
-                       ToolMissing(),
-                       {3, UpToDate, 1, {SetupUpToDate, SetupSame}, {Line(ToolNotRun, "1"), NoAdapters}}}),
-        {E::installState, ToolMissing(), {0, SameInstalled, 1, {SetupSame}, {NoAdapters}}},
-        {E::discovery,
-         ToolMissing(),
-         {1, DiscoveryDone, 2, {SetupDiscovered}, {NoAdapters}, {"Discovery report report.xml: cannot be read"}}},
-        {E::versionReport,
-         ToolMissing(),
-         {1, VersionReportDone, 1, {}, {NoAdapters}, {"Version report version_report.xml: cannot be read"}}},
-        AlsoOnWindows({E::unattended,
-                       Tool("tool aborting discovery", {"discover_crash = yes"}),
-                       {3, UpToDate, 1, {SetupUpToDate}, {Line(ToolNotRun, CrashCode), NoAdapters}}}),
+        // The adapter tool, where it works but the utility finds no
+        // supported adapter, or fails later than discovery.
         AlsoOnWindows({E::unattended,
                        FirstAdapter("tool aborting a flash", "flash_crash = yes"),
                        {0,
@@ -371,15 +416,6 @@ std::vector<Row> Matrix() {
                         2,
                         {SetupFailed},
                         {FlashFailed, Line(FlashOfFirst, CrashCode) + ")", CompletedWithErrors}}}),
-        {E::unattended,
-         Tool("tool failing discovery", {"discover_exit = 9"}),
-         {3, UpToDate, 1, {SetupUpToDate}, {Line(ToolNotRun, "9"), NoAdapters}}},
-        {E::unattended,
-         Tool("tool failing discovery after its file", {"discover_exit = 9", "discover_leaves_file = yes"}),
-         {3, UpToDate, 1, {SetupUpToDate}, {"Diravi P3P device discovery failed with error code 9", NoAdapters}}},
-        {E::discovery,
-         Tool("tool failing discovery", {"discover_exit = 9"}),
-         {1, DiscoveryDone, 2, {SetupDiscovered}, {NoAdapters}}},
         AlsoOnWindows({E::reportUpdate,
                        Tool("tool failing the update", {"update_exit = 7"}),
                        {0,
@@ -396,31 +432,13 @@ std::vector<Row> Matrix() {
          {0, InstallFailed, 2, {SetupFailed}, {FlashFailed, CompletedWithErrors}},
          answers},
         {E::discovery, Tool("slow tool", {"delay_ms = 1000"}), {1, DiscoveryDone, 2, {SetupDiscovered}, {Discovered}}},
-        AlsoOnWindows({E::unattended,
-                       Tool("tool leaving a directory", {"report = directory"}),
-                       {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "10"), NoAdapters}}}),
-        {E::discovery,
-         Tool("tool leaving a directory", {"report = directory"}),
-         {1, DiscoveryDone, 2, {SetupDiscovered}, {Line(TempReportFailed, "10"), NoAdapters}}},
-        {E::unattended,
-         ToolWrites("tool writing an empty file", ""),
-         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "3"), NoAdapters}}},
-        {E::unattended,
-         Tool("tool writing a cut report", {"report = malformed"}),
-         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "*"), NoAdapters}}},
         {E::unattended,
          Tool("tool writing another type", {"report = wrong_type"}),
          {3,
           UpToDate,
           1,
-          {SetupUpToDate},
+          {SetupUpToDate, SetupSame},
           {"Not an expected file (tempP3PNicList.xml). Expecting type value as 'DIRAVI_NIC'", NoAdapters}}},
-        {E::unattended,
-         Tool("tool writing another root", {"report = wrong_root"}),
-         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "11"), NoAdapters}}},
-        {E::unattended,
-         ToolWrites("tool writing an entity bomb", EntityBomb("tarn_rom_discovery", ReportRoot(DemoDevice("&l9;")))),
-         {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "12"), NoAdapters}}},
         AlsoOnWindows({E::unattended,
                        ToolWrites("tool writing 100000 levels", DeeplyNestedReport()),
                        {2, InstallDone, 2, {SetupInstalled}, {Recommended, UpdateComplete}}}),
@@ -441,10 +459,6 @@ std::vector<Row> Matrix() {
           {SetupUpToDate},
           {"Warning!!! - Invalid/Corrupted vendor Id (XML tag: venid) value.",
            "PCI Id 0000-0A10-1F3C-2210 details could not find with NICFWData.xml", NoAdapters}}},
-        AlsoOnWindows(
-            {E::unattended,
-             ToolWrites("tool writing binary bytes", std::string("<tarn_rom_discovery>\0\x01\xff\xfe<<\x80", 27)),
-             {3, UpToDate, 1, {SetupUpToDate}, {Line(TempReportFailed, "*"), NoAdapters}}}),
         {E::unattended,
          FirstAdapter("tool reporting other firmware", "fw_type = FPGA"),
          {3,
@@ -452,75 +466,121 @@ std::vector<Row> Matrix() {
           1,
           {SetupUpToDate},
           {"Warning!!! - firmware type is not expected!. Expected type is ROM, current value is FPGA", NoAdapters}}},
+        {E::installState,
+         FirstAdapter("tool reporting other firmware", "fw_type = FPGA"),
+         {0, SameInstalled, 1, {SetupSame}, {NoAdapters}}},
+        {E::discovery,
+         FirstAdapter("tool reporting other firmware", "fw_type = FPGA"),
+         {1, NoSupportedAdapter, 2, {}, {NoAdapters}}},
+        {E::versionReport,
+         FirstAdapter("tool reporting other firmware", "fw_type = FPGA"),
+         {1, NoSupportedAdapter, 1, {}, {NoAdapters}}},
 
         // The utility.
         AlsoOnWindows(
-            {E::unattended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 1, {SetupFailed, SetupSame}})}),
-        AlsoOnWindows({E::attended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 1, {SetupFailed}}), answers}),
+            {E::unattended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 8, {SetupFailed, SetupUnknown}})}),
+        AlsoOnWindows({E::attended, UtilityMissing(), UtilityNeverRuns({0, InstallFailed, 8, {SetupFailed}}), answers}),
+        {E::installState, UtilityMissing(), UtilityNeverRuns({0, VersionUnknown, 8, {SetupUnknown}})},
         {E::discovery, UtilityMissing(), UtilityNeverRuns({0, DiscoveryFailed, 2, {SetupDiscoveryFailed}})},
         {E::reportUpdate, UtilityMissing(), UtilityNeverRuns({0, ReportReadFailed, 2, {}})},
-        {E::versionReport, UtilityMissing(), UtilityNeverRuns({0, DiscoveryFailed, 1, {}})},
+        {E::versionReport, UtilityMissing(), UtilityNeverRuns({0, DiscoveryFailed, 8, {}})},
+        // The Windows runtime ends an aborted program with 3, which is the
+        // utility's "no supported adapter"; the utility itself ends an abort
+        // with 0 and its unexpected-error line.
         AlsoOnWindows({E::unattended,
                        UtilityCrashes(),
-                       {0, InstallFailed, 1, {SetupFailed, SetupSame}},
+                       {0, InstallFailed, 8, {SetupFailed, SetupUnknown}},
                        "",
                        Outcome{3, UpToDate, 1, {SetupUpToDate, SetupSame}}}),
+        {E::installState, UtilityCrashes(), {0, VersionUnknown, 8, {SetupUnknown}}},
         {E::discovery,
          UtilityCrashes(),
          {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}},
          "",
-         Outcome{1, DiscoveryDone, 2, {SetupDiscovered}}},
-        {E::unattended, UtilityEnds("0"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
-        {E::unattended, UtilityEnds("1"), {2, InstallDone, 1, {SetupInstalled}}},
-        {E::unattended, UtilityEnds("2"), {2, InstallDone, 1, {SetupInstalled}}},
-        {E::unattended, UtilityEnds("3"), {3, UpToDate, 1, {SetupUpToDate}}},
+         Outcome{1, NoSupportedAdapter, 2, {}}},
+        {E::reportUpdate, UtilityCrashes(), {0, ReportReadFailed, 2}},
+        {E::versionReport, UtilityCrashes(), {0, DiscoveryFailed, 8}},
+        {E::unattended, UtilityEnds("0"), {0, InstallFailed, 8, {SetupFailed, SetupUnknown}}},
+        {E::unattended, UtilityEnds("1"), {2, InstallDone, 8, {SetupInstalled, SetupUnknown}}},
+        {E::unattended, UtilityEnds("2"), {2, InstallDone, 8, {SetupInstalled}}},
+        {E::unattended, UtilityEnds("3"), {3, UpToDate, 1, {SetupUpToDate, SetupSame}}},
         AlsoOnWindows({E::unattended, UtilityEnds("4"), {0, InstallFailed, 2, {SetupFailed, SetupOlder}}}),
         {E::unattended, UtilityEnds("5"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
         {E::unattended, UtilityEnds("6"), {0, InstallFailed, 3, {SetupFailed, SetupNewer}}},
-        {E::unattended, UtilityEnds("7"), {0, InstallFailed, 1, {SetupFailed, SetupSame}}},
-        {E::unattended, UtilityEnds("15"), {0, InstallFailed, 1, {SetupFailed}}},
-        AlsoOnWindows({E::unattended, UtilityEnds("-1"), {0, InstallFailed, 1, {SetupFailed}}}),
-        {E::attended, UtilityEnds("2"), {2, InstallDone, 1, {SetupInstalled}}},
+        AlsoOnWindows({E::unattended, UtilityEnds("7"), {0, InstallFailed, 8, {SetupFailed, SetupUnknown}}}),
+        {E::unattended, UtilityEnds("15"), {0, InstallFailed, 8, {SetupFailed}}},
+        AlsoOnWindows({E::unattended, UtilityEnds("-1"), {0, InstallFailed, 8, {SetupFailed}}}),
+        {E::attended, UtilityEnds("2"), {2, InstallDone, 8, {SetupInstalled}}},
         AlsoOnWindows({E::attended, UtilityEnds("4"), {0, InstallFailed, 2, {SetupFailed}}}),
         {E::installState, UtilityEnds("6"), {0, NewerInstalled, 3, {SetupNewer}}},
+        AlsoOnWindows({E::installState, UtilityEnds("7"), {0, VersionUnknown, 8, {SetupUnknown}}}),
         {E::discovery, UtilityEnds("4"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}}},
-        {E::reportUpdate, UtilityEnds("3"), {1, ReportUpdateDone, 2}},
+        AlsoOnWindows({E::discovery, UtilityEnds("7"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}}}),
+        {E::discovery, UtilityEnds("3"), {1, NoSupportedAdapter, 2, {}}},
+        {E::reportUpdate, UtilityEnds("3"), {1, NoSupportedAdapter, 2}},
+        {E::reportUpdate, UtilityEnds("7"), {0, ReportReadFailed, 2}},
         {E::reportUpdate, UtilityEnds("0"), {0, ReportReadFailed, 2}},
         {E::versionReport, UtilityEnds("6"), {0, DiscoveryFailed, 3}},
-        AlsoOnWindows({E::unattended, UtilityEnds("1", "4000000"), {2, InstallDone, 1, {SetupInstalled}}}),
+        {E::versionReport, UtilityEnds("7"), {0, DiscoveryFailed, 8}},
+        {E::versionReport, UtilityEnds("3"), {1, NoSupportedAdapter, 1}},
+        // A success without the report that the run was to write: the file
+        // of that name is an earlier run's. The utility says so itself; a
+        // stand-in that claims success is not believed either.
+        {E::discovery,
+         ToolOverStaleReports("tool writing no report over an earlier one",
+                              {"report = none", "report_faults_for = report.xml"}),
+         {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}}},
+        AlsoOnWindows(
+            {E::discovery, UtilityEndsOverStaleReports("1"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}}}),
+        {E::versionReport, UtilityEndsOverStaleReports("1"), {0, DiscoveryFailed, 8}},
+        AlsoOnWindows({E::unattended, UtilityEnds("1", "4000000"), {2, InstallDone, 8, {SetupInstalled}}}),
 
         // The package.
-        AlsoOnWindows({E::unattended,
-                       Removed("ykp3pfw.xml"),
-                       {2,
-                        InstallDone,
-                        2,
-                        {SetupInstalled},
-                        {UpdateComplete},
-                        {"Property 1 (name): result 0", "Property 4 (package version): result 0"}}}),
-        {E::installState,
-         Broken("ykp3pfw.xml", "not well-formed", NotWellFormed),
-         {0, OlderInstalled, 2, {SetupOlder}, {}, {"Property 1 (name): result 0"}}},
+        AlsoOnWindows({E::unattended, Removed("ykp3pfw.xml"),
+                       UtilityNeverRuns({0,
+                                         PackageBroken,
+                                         6,
+                                         {SetupPackageBroken},
+                                         {},
+                                         {"Property 1 (name): result 0", "Property 4 (package version): result 0"}})}),
+        {E::installState, Broken("ykp3pfw.xml", "not well-formed", NotWellFormed),
+         UtilityNeverRuns({0, PackageBroken, 6, {SetupPackageBroken}, {}, {"Property 1 (name): result 0"}})},
+        {E::discovery, Broken("ykp3pfw.xml", "with another root", "<?xml version=\"1.0\"?>\n<ykz_install/>\n"),
+         UtilityNeverRuns({0, PackageBroken, 6, {}, {}, {"Property 2 (description): result 0"}})},
         {E::unattended,
          Broken("install.xml", "not well-formed", "<ykz_install><inf_information>"),
          {2, InstallDone, 2, {SetupInstalled}, {UpdateComplete}, {"Property 1 (name): result 1"}}},
         AlsoOnWindows({E::installState,
                        Broken("dependency.xml", "naming another model", OtherModelOnly),
-                       {0, "System model not supported.", 6, {"    - Checking dependency list... Failed!"}}}),
+                       {0, "System model not supported.", 6, {SetupListFailed}}}),
+        // A list that is there but cannot be read restricts as much as it
+        // might: only a missing one frees the package.
         {E::installState,
          Broken("dependency.xml", "not well-formed", "<componentdependencies><dependent_hardware>"),
-         {0, OlderInstalled, 2, {"    - Checking dependency list... Done."}}},
+         {0, "System model not supported.", 6, {SetupListFailed}}},
+        {E::installState,
+         Broken("dependency.xml", "empty", ""),
+         {0, "System model not supported.", 6, {SetupListFailed}}},
         AlsoOnWindows(
             {E::installState,
              Broken("dependency.xml", "holding an entity bomb",
                     EntityBomb("componentdependencies", "<componentdependencies>&l9;</componentdependencies>\n")),
-             {0, OlderInstalled, 2, {"    - Checking dependency list... Done."}}}),
-        {E::unattended, Removed("NICFWData.xml"), {0, InstallFailed, 1, {SetupFailed, SetupSame}, {NoCatalog}}},
+             {0, "System model not supported.", 6, {SetupListFailed}}}),
+        {E::installState,
+         Removed("dependency.xml"),
+         {0, OlderInstalled, 2, {"    - Checking dependency list... Done."}}},
+        {E::unattended, Removed("NICFWData.xml"), {0, InstallFailed, 8, {SetupFailed, SetupUnknown}, {NoCatalog}}},
         {E::discovery, Removed("NICFWData.xml"), {0, DiscoveryFailed, 2, {SetupDiscoveryFailed}, {NoCatalog}}},
-        {E::versionReport, Removed("NICFWData.xml"), {0, DiscoveryFailed, 1, {}, {NoCatalog}}},
+        {E::versionReport, Removed("NICFWData.xml"), {0, DiscoveryFailed, 8, {}, {NoCatalog}}},
         {E::unattended,
          Broken("NICFWData.xml", "not well-formed", "<nic_fw_package><nic><nic name=\"cut"),
-         {3, UpToDate, 1, {SetupUpToDate}, {"Loading configuration file NICFWData.xml Error code: *", NoAdapters}}},
+         // Without a catalog there is no image file to hand the tool, which
+         // then refuses its command line.
+         {0,
+          InstallFailed,
+          8,
+          {SetupFailed, SetupUnknown},
+          {"Loading configuration file NICFWData.xml Error code: *", DiscoveryFailedLine}}},
         {E::unattended,
          Removed("P3P_4_0_550.img"),
          {0,
@@ -536,6 +596,45 @@ std::vector<Row> Matrix() {
         {E::reportUpdate, DriverStopped(), {1, ReportUpdateDone, 2, {}, {Updated}}},
         {E::versionReport, DriverStopped(), {0, DriverRequired, 7, {DriverRequired}}},
     };
+
+    // The adapter tool, where it leaves the utility without a list of
+    // adapters.
+    DiscoveryFails(rows, ToolMissing(), {Line(ToolNotRun, "1")}, {E::unattended});
+    DiscoveryFails(rows, ToolNotAProgram(), {}, {E::unattended});
+    DiscoveryFails(rows, Tool("tool aborting discovery", {"discover_crash = yes"}), {Line(ToolNotRun, CrashCode)},
+                   {E::unattended, E::discovery});
+    DiscoveryFails(rows, Tool("tool killed", {"discover_killed = yes"}), {Line(ToolNotRun, KilledCode)},
+                   {E::versionReport});
+    DiscoveryFails(rows, Tool("tool writing no report", {"report = none"}), {});
+    DiscoveryFails(rows, Tool("tool failing discovery", {"discover_exit = 9"}), {Line(ToolNotRun, "9")});
+    DiscoveryFails(rows, Tool("tool leaving a directory", {"report = directory"}), {Line(TempReportFailed, "10")},
+                   {E::unattended});
+    DiscoveryFails(rows, Tool("tool writing a cut report", {"report = malformed"}), {Line(TempReportFailed, "*")});
+    DiscoveryFails(rows, Tool("tool writing another root", {"report = wrong_root"}), {Line(TempReportFailed, "11")},
+                   {E::installState});
+    rows.insert(
+        rows.end(),
+        {
+            {E::unattended,
+             Tool("tool failing discovery after its file", {"discover_exit = 9", "discover_leaves_file = yes"}),
+             {0,
+              InstallFailed,
+              8,
+              {SetupFailed},
+              {"Diravi P3P device discovery failed with error code 9", DiscoveryFailedLine}}},
+            {E::unattended,
+             ToolWrites("tool writing an empty file", ""),
+             {0, InstallFailed, 8, {SetupFailed}, {Line(TempReportFailed, "3"), DiscoveryFailedLine}}},
+            {E::unattended,
+             ToolWrites("tool writing an entity bomb",
+                        EntityBomb("tarn_rom_discovery", ReportRoot(DemoDevice("&l9;")))),
+             {0, InstallFailed, 8, {SetupFailed}, {Line(TempReportFailed, "12"), DiscoveryFailedLine}}},
+            AlsoOnWindows(
+                {E::unattended,
+                 ToolWrites("tool writing binary bytes", std::string("<tarn_rom_discovery>\0\x01\xff\xfe<<\x80", 27)),
+                 {0, InstallFailed, 8, {SetupFailed}, {Line(TempReportFailed, "*"), DiscoveryFailedLine}}}),
+        });
+    return rows;
 }
 
 // ---------------------------------------------------------------------------
@@ -576,10 +675,15 @@ bool HasLogLine(const std::string& log, std::string expected) {
 }
 
 std::string WithCrashCode(std::string text) {
-    std::size_t at = text.find(CrashCode);
     // A POSIX parent sees the abort's signal; the Windows runtime ends an
-    // aborted program with exit code 3.
-    if (at != std::string::npos) text.replace(at, std::string(CrashCode).size(), OnWindows() ? "3" : "134");
+    // aborted program with exit code 3. A kill is SIGKILL on Linux and a
+    // forced task kill's exit code 1 on Windows.
+    const std::pair<const char*, const char*> codes[] = {{CrashCode, OnWindows() ? "3" : "134"},
+                                                         {KilledCode, OnWindows() ? "1" : "137"}};
+    for (const auto& [placeholder, code] : codes) {
+        std::size_t at = text.find(placeholder);
+        if (at != std::string::npos) text.replace(at, std::string(placeholder).size(), code);
+    }
     return text;
 }
 
@@ -669,8 +773,15 @@ void Chain::Arrange(const Row& row) {
     ArrangeTool(fault);
     ArrangeUtility(fault);
     for (const auto& [name, content] : fault.written) package_.write(name, content);
+    if (fault.staleReports)
+        for (const char* name : {"report.xml", "version_report.xml"}) package_.write(name, Report(DemoDevice()));
     for (const std::string& name : fault.removed)
         package_.remove(name == "rirador" || name == "Kelvor" ? ProgramFile(name) : name);
+    // A new file, so that it carries no execute permission where files have one.
+    for (const std::string& name : fault.notPrograms) {
+        package_.remove(ProgramFile(name));
+        package_.write(ProgramFile(name), "not a program\n");
+    }
     // The Windows service is a real one, registered for the rows whose
     // outcome depends on it; the simulated machine's is a line of a file.
     bool needsService = row.entry == Entry::discovery || row.entry == Entry::versionReport || fault.driverStopped ||

@@ -6,7 +6,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driverservice.h"
@@ -169,11 +172,15 @@ TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
     EXPECT_TRUE(Has(version.out, "Version report version_report.xml:\n<?xml")) << version.out;
     EXPECT_TRUE(Has(version.out, "<package_version value=\"4.0.550\"/>")) << version.out;
 
-    // A report name far beyond what the plug-in passes on: cut, and the
-    // run fails cleanly.
+    // A report name far beyond what the plug-in passes on is refused whole;
+    // the utility never sees a cut name.
+    std::size_t callsBefore = testsupport::splitLines(package_.read("rirador.calls")).size();
     HostRun longName = Run("/d " + std::string(10000, 'n'));
     EXPECT_EQ(longName.exitCode, 0u) << longName.out;
-    EXPECT_TRUE(Has(longName.out, "Install (unattended): result 0 (failure)")) << longName.out;
+    EXPECT_TRUE(Has(longName.out,
+                    "Install (unattended): result 0 (failure)\n  Message: The discovery XML file name is too long"))
+        << longName.out;
+    EXPECT_EQ(testsupport::splitLines(package_.read("rirador.calls")).size(), callsBefore);
 
     ASSERT_TRUE(service_->Stop());
     HostRun stopped = Run("/d report2.xml");
@@ -207,6 +214,89 @@ TEST_F(HostRoad, LanguagesOfTheHostAndOfTheSystem) {
                     "  Message: All firmware installations were successful.  See " +
                         logName + " for more information."))
         << run.out;
+}
+
+// The lines of a log, with the plug-in's installation text, which carries no
+// line end, taken off the front of the line that the next entry continues.
+std::vector<std::string> LogEntries(const std::string& text) {
+    const std::string installed =
+        "All firmware installations were successful.  A reboot is required. See log for more information.";
+    std::vector<std::string> entries;
+    for (std::string line : testsupport::splitLines(testsupport::normalizeLineEnds(text))) {
+        while (line.rfind(installed, 0) == 0) {
+            entries.push_back(installed);
+            line.erase(0, installed.size());
+        }
+        entries.push_back(line);
+    }
+    return entries;
+}
+
+// Eight hosts at once, each in its own copy of the package, on one system
+// drive: each flashes its own older adapter once, and every line that they
+// and their utilities add to the shared ykzsetup.log and zizador.log is one
+// that a host running alone writes, whole.
+TEST(HostsSharingASystemDrive, EveryLogLineArrivesWhole) {
+    constexpr int Hosts = 8;
+    std::vector<std::unique_ptr<e2e::KelvorPackage>> packages;
+    for (int i = 0; i <= Hosts; ++i) {
+        packages.push_back(std::make_unique<e2e::KelvorPackage>());
+        packages.back()->stageDemoPackage();
+    }
+    testsupport::TempDir drive("nicfw-drive");
+    if (platform::native_path("C:\\x") != "C:\\x")
+        platform::set_environment_variable("SystemDrive", drive.path().string());
+    platform::set_environment_variable("YKZ_MACHINE", (packages[0]->dir() / "machine").string());
+    const fs::path setup = LogDirectory() / "ykzsetup.log";
+    const fs::path utility = packages[0]->logFile();
+    const fs::path host = fs::path(testsupport::builtProgram("Zorvane")).filename();
+
+    // The last copy's host alone gives the lines to expect.
+    std::uintmax_t setupBefore = testsupport::fileSize(setup);
+    std::uintmax_t utilityBefore = testsupport::fileSize(utility);
+    testsupport::RunResult alone =
+        testsupport::runCommandLine(packages[Hosts]->dir() / host, "", packages[Hosts]->dir());
+    ASSERT_EQ(alone.exitCode, 2u) << alone.out;
+    std::vector<std::string> setupLines = LogEntries(Tail(setup, setupBefore));
+    std::vector<std::string> utilityLines = LogEntries(Tail(utility, utilityBefore));
+    const std::set<std::string> setupKnown(setupLines.begin(), setupLines.end());
+    const std::set<std::string> utilityKnown(utilityLines.begin(), utilityLines.end());
+
+    setupBefore = testsupport::fileSize(setup);
+    utilityBefore = testsupport::fileSize(utility);
+    std::vector<testsupport::RunResult> runs(Hosts);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < Hosts; ++i)
+        threads.emplace_back(
+            [&, i] { runs[i] = testsupport::runCommandLine(packages[i]->dir() / host, "", packages[i]->dir()); });
+    for (std::thread& thread : threads) thread.join();
+
+    for (int i = 0; i < Hosts; ++i) {
+        EXPECT_EQ(runs[i].exitCode, 2u) << runs[i].out;
+        EXPECT_TRUE(Has(runs[i].out, "Install (unattended): result 2 (firmware installed, a reboot is required)"))
+            << runs[i].out;
+        std::vector<std::string> calls = testsupport::splitLines(packages[i]->read("rirador.calls"));
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& call) { return Has(call, "[-i]"); }),
+                  1)
+            << "host " << i;
+    }
+    // The utility's start-up stamp carries the time of each run; a run that
+    // finds another one updating firmware says that it waits.
+    const std::regex stamp("Time: .*|Another firmware update run is in progress on this machine\\..*");
+    std::size_t questions = 0;
+    for (const std::string& line : LogEntries(Tail(setup, setupBefore))) {
+        EXPECT_EQ(setupKnown.count(line), 1u) << "ykzsetup.log: " << line;
+        if (Has(line, "... ")) ++questions;
+    }
+    EXPECT_EQ(questions, Hosts * std::count_if(setupLines.begin(), setupLines.end(),
+                                               [](const std::string& line) { return Has(line, "... "); }));
+    std::size_t completed = 0;
+    for (const std::string& line : LogEntries(Tail(utility, utilityBefore))) {
+        EXPECT_TRUE(utilityKnown.count(line) == 1 || std::regex_match(line, stamp)) << "zizador.log: " << line;
+        if (line == "NIC firmware update complete") ++completed;
+    }
+    EXPECT_EQ(completed, static_cast<std::size_t>(Hosts));
+    platform::set_environment_variable("YKZ_MACHINE", "");
 }
 
 }  // namespace

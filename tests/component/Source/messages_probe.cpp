@@ -1,10 +1,11 @@
 // Loads every string-table message as a process of the plug-in's kind does,
 // from its own module in its interface language, and compares them with the
 // texts of the resource language named on the command line (en, de, es, fr,
-// it, ja). Ids 0 and 19 must load nothing. Under Wine the interface language
-// is fixed when a process starts, from its Unix locale, so CTest runs this
-// once per language with its own LC_ALL. Exit code 0 when every text is
-// equal, 1 with the differences listed, 2 for a bad command line.
+// it, ja). Id 0 and the id after the last must load nothing. Under Wine the
+// interface language is fixed when a process starts, from its Unix locale,
+// so CTest runs this once per language with its own LC_ALL. Exit code 0 when
+// every text is equal, 1 with the differences listed, 2 for a bad command
+// line.
 #include <cstdio>
 #include <cstring>
 #include <string>

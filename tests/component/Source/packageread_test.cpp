@@ -3,9 +3,12 @@
 // the package texts read back from it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Source/basecomp.h"
 #include "platform/files.h"
@@ -66,6 +69,60 @@ TEST(FindPackageDefinition, TakesTheFileWhoseTopElementIsThePackage) {
 
     fs::remove(package.dir() / "ykb.xml");
     EXPECT_EQ(component.FindPackageDefinition(name, PackageFileNameUnits), 0);
+}
+
+// ykzsetup.log, which the plug-in keeps on the system drive.
+fs::path PlainLogFile() {
+    std::string windows = platform::windows_directory();
+    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log\\ykzsetup.log"));
+}
+
+// The first usable file by name, letter case ignored as Windows' ordinal
+// comparison ignores it (in capitals: "_" after "Z"), whatever order the
+// files were made in and the directory lists them in. Start-up logs the
+// choice when there was one.
+TEST(FindPackageDefinition, FirstUsableByNameWhateverTheDirectoryOrder) {
+    struct Case {
+        std::vector<std::pair<std::string, bool>> files;  // name, usable
+        std::string taken;                                // empty: none
+    };
+    const Case cases[] = {
+        {{{"ykb.xml", true}, {"yka.xml", true}}, "yka.xml"},
+        {{{"YKC.xml", true}, {"ykb.xml", true}, {"yka.xml", false}}, "ykb.xml"},
+        {{{"yk_z.xml", true}, {"ykZ.xml", true}}, "ykZ.xml"},
+        {{{"yka.xml", false}, {"ykb.xml", false}, {"ykc.xml", false}}, ""},
+    };
+    for (const Case& c : cases) {
+        for (bool reversed : {false, true}) {
+            PackageDirectory package;
+            if (platform::native_path("C:\\") != "C:\\")
+                platform::set_environment_variable("SystemDrive", package.dir().string());
+            std::vector<std::pair<std::string, bool>> files = c.files;
+            if (reversed) std::reverse(files.begin(), files.end());
+            for (const auto& [name, usable] : files)
+                package.write(name, usable ? packageXml("<version value=\"" + name + "\"/>") : "<ykz_install/>");
+            fs::path setupLog = PlainLogFile();
+            std::uintmax_t before = testsupport::fileSize(setupLog);
+            CBaseComponent component;
+            component.Init();
+            SCOPED_TRACE(files.front().first + (reversed ? " reversed" : ""));
+            EXPECT_EQ(component.HasPackageDefinition(), !c.taken.empty());
+            char16_t version[64] = {};
+            component.GetVersion(version, 64);
+            EXPECT_EQ(utf8(version), c.taken);
+
+            std::string setup = testsupport::readFile(setupLog).substr(before);
+            if (!c.taken.empty()) {
+                EXPECT_NE(setup.find("**WARNING** - Several package definition files; taken: " + c.taken),
+                          std::string::npos)
+                    << setup;
+            }
+            for (const auto& [name, usable] : c.files) {
+                bool passedOver = name != c.taken;
+                EXPECT_EQ(setup.find("passed over: " + name) != std::string::npos, passedOver) << name << "\n" << setup;
+            }
+        }
+    }
 }
 
 TEST(ReadPackageDefinition, ResultCodes) {
@@ -296,19 +353,25 @@ TEST(IsOsSupported, MatchesThePackageRecords) {
 }
 
 // Start-up answers 0 only when a package file that was found could not be
-// read; a missing one is no failure.
+// read; a missing one is no failure. Either way the component knows whether
+// it has a usable package definition.
 TEST(Init, ResultFollowsThePackageFiles) {
     struct Case {
         const char* what;
-        std::string definition;
-        std::string installer;  // empty: no install.xml
+        std::string definition;  // empty: no ykpkg.xml; "/": a directory of that name
+        std::string installer;   // empty: no install.xml
         std::int32_t result;
+        bool usable;
     };
     const Case cases[] = {
-        {"complete", packageXml("<version value=\"1\"/>"), "<ykz_install/>", 1},
-        {"no install.xml", packageXml(""), "", 1},
-        {"no package definition", "", "", 1},
-        {"broken install.xml", packageXml(""), "<ykz_install>", 0},
+        {"complete", packageXml("<version value=\"1\"/>"), "<ykz_install/>", 1, true},
+        {"no install.xml", packageXml(""), "", 1, true},
+        {"no package definition", "", "", 1, false},
+        {"broken install.xml", packageXml(""), "<ykz_install>", 0, true},
+        {"an empty definition", " ", "", 1, false},
+        {"a cut definition", "<ykz_package><name>", "", 1, false},
+        {"another root", "<ykz_install/>", "", 1, false},
+        {"a directory", "/", "", 1, false},
     };
     for (const Case& c : cases) {
         PackageDirectory package;
@@ -316,10 +379,14 @@ TEST(Init, ResultFollowsThePackageFiles) {
         // directory of the test's own.
         if (platform::native_path("C:\\") != "C:\\")
             platform::set_environment_variable("SystemDrive", package.dir().string());
-        if (!c.definition.empty()) package.write("ykpkg.xml", c.definition);
+        if (c.definition == "/")
+            fs::create_directory(package.dir() / "ykpkg.xml");
+        else if (!c.definition.empty())
+            package.write("ykpkg.xml", c.definition);
         if (!c.installer.empty()) package.write("install.xml", c.installer);
         CBaseComponent component;
         EXPECT_EQ(component.Init(), c.result) << c.what;
+        EXPECT_EQ(component.HasPackageDefinition(), c.usable) << c.what;
     }
 }
 

@@ -5,6 +5,10 @@
 //                        in square brackets, one run per line
 //   FAKE_UTILITY_OUTPUT  bytes to write to standard output (and a line to
 //                        standard error) before ending
+//   FAKE_UTILITY_WRITES  file to which the run appends a line, as a run
+//                        writes its report (appending changes the file's
+//                        size, so every run's writing shows however fast
+//                        the runs follow each other)
 //   FAKE_UTILITY_EXIT    the exit code (default 0)
 //   FAKE_UTILITY_CRASH   "yes": abort instead of ending
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <vector>
 
 #include "platform/arguments.h"
+#include "platform/files.h"
 #include "platform/system.h"
 
 namespace {
@@ -47,6 +52,8 @@ int main(int argc, char** argv) {
     RecordCall(platform::program_arguments(argc, argv));
     std::string output = Setting("FAKE_UTILITY_OUTPUT");
     if (!output.empty()) WriteOutput(std::strtoull(output.c_str(), nullptr, 10));
+    std::string report = Setting("FAKE_UTILITY_WRITES");
+    if (!report.empty()) std::ofstream(platform::native_path(report), std::ios::app | std::ios::binary) << "report\n";
     if (Setting("FAKE_UTILITY_CRASH") == "yes") std::abort();
     return std::atoi(Setting("FAKE_UTILITY_EXIT").c_str());
 }

@@ -44,8 +44,8 @@ protected:
     }
     void TearDown() override {
         service_.reset();
-        for (const char* name :
-             {"YKZ_MACHINE", "FAKE_UTILITY_CALLS", "FAKE_UTILITY_EXIT", "FAKE_UTILITY_OUTPUT", "FAKE_UTILITY_CRASH"})
+        for (const char* name : {"YKZ_MACHINE", "FAKE_UTILITY_CALLS", "FAKE_UTILITY_EXIT", "FAKE_UTILITY_OUTPUT",
+                                 "FAKE_UTILITY_CRASH", "FAKE_UTILITY_WRITES"})
             platform::set_environment_variable(name, "");
         SetHostCommandLineForTesting(std::nullopt);
         SetUtilityProgramForTesting(std::nullopt);
@@ -55,6 +55,15 @@ protected:
     // The adapter driver service, installed and running, for the tests whose
     // runs ask for it (a real service under Windows costs seconds).
     void InstallDriverService() { service_ = std::make_unique<DriverService>(dir_ / "machine"); }
+
+    // Gives the component the package definition that start-up would have
+    // read, without which it refuses every request.
+    static void ReadPackage(CBaseComponent& component) {
+        testsupport::writeFile("ykp3pfw.xml",
+                               "<?xml version=\"1.0\"?>\n<ykz_package><version value=\"4.0.550\"/></ykz_package>\n");
+        ASSERT_EQ(component.ReadPackageDefinition(u"ykp3pfw.xml"), 0);
+        ASSERT_TRUE(component.HasPackageDefinition());
+    }
 
     void SetExitCode(std::uint32_t code) {
         platform::set_environment_variable("FAKE_UTILITY_EXIT", std::to_string(code));

@@ -16,13 +16,23 @@ struct FamilyCase {
     bool discovery, reportUpdate, versionReport, force;
 };
 
-TEST(HostOptions, FamiliesFoundBySubstring) {
+TEST(HostOptions, FamiliesFoundAtTheStartOfAWord) {
     const FamilyCase cases[] = {
         {u"Zorvane.exe", false, false, false, false},
         {u"Zorvane.exe /d report.xml", true, false, false, false},
+        {u"/d report.xml", true, false, false, false},
+        {u"Zorvane.exe\t/u report.xml", false, true, false, false},
         {u"Zorvane.exe -d report.xml", true, false, false, false},
-        {u"Zorvane.exe my-disk", false, false, false, false},           // "-d" inside a word
-        {u"Zorvane.exe C:/dir/report.xml", true, false, false, false},  // "/d" inside a path
+        {u"Zorvane.exe /drep.xml", true, false, false, false},  // glued to its value
+        // Inside a word or a path an option text is part of it.
+        {u"Zorvane.exe my-disk", false, false, false, false},
+        {u"Zorvane.exe C:/dir/report.xml", false, false, false, false},
+        {u"Zorvane.exe reports/data.xml", false, false, false, false},
+        {u"Zorvane.exe sub/dev/r.xml", false, false, false, false},
+        {u"Zorvane.exe data/extra", false, false, false, false},
+        {u"Zorvane.exe /u reports/version.xml", false, true, false, false},
+        // A path that begins with an option text reads as that option.
+        {u"Zorvane.exe /u /data/r.xml", true, true, false, false},
         {u"Zorvane.exe /U r.xml /D d.xml", true, true, false, false},
         {u"Zorvane.exe /G", false, false, false, true},
         {u"Zorvane.exe /e", false, false, false, true},
@@ -43,32 +53,45 @@ TEST(HostOptions, FamiliesFoundBySubstring) {
     }
 }
 
-TEST(HostOptions, ValueIsTheRestOfTheLineCutTo259Units) {
+TEST(HostOptions, ValueIsTheRestOfTheLineUpTo259Units) {
     struct Case {
         std::u16string line;
         OptionFamily family;
         std::string value;
+        std::string reportFile;
     };
     const Case cases[] = {
-        {u"Zorvane.exe /d report.xml", OptionFamily::discovery, "report.xml"},
-        {u"Zorvane.exe /d    report.xml /f", OptionFamily::discovery, "report.xml /f"},
-        {u"Zorvane.exe /d \"my report.xml\"", OptionFamily::discovery, "\"my report.xml\""},
-        {u"Zorvane.exe /d   ", OptionFamily::discovery, ""},
-        {u"Zorvane.exe /u", OptionFamily::reportUpdate, ""},
+        {u"Zorvane.exe /d report.xml", OptionFamily::discovery, "report.xml", "report.xml"},
+        {u"Zorvane.exe /d    report.xml /f  ", OptionFamily::discovery, "report.xml /f", "report.xml"},
+        {u"Zorvane.exe /d \"my report.xml\" /g", OptionFamily::discovery, "\"my report.xml\" /g", "my report.xml"},
+        {u"Zorvane.exe /drep.xml", OptionFamily::discovery, "rep.xml", "rep.xml"},
+        {u"Zorvane.exe /d   ", OptionFamily::discovery, "", ""},
+        {u"Zorvane.exe /u", OptionFamily::reportUpdate, "", ""},
         // The family's texts are tried in order: "/D" before "/d".
-        {u"Zorvane.exe /d a.xml /D b.xml", OptionFamily::discovery, "b.xml"},
-        {u"Zorvane.exe", OptionFamily::discovery, ""},
+        {u"Zorvane.exe /d a.xml /D b.xml", OptionFamily::discovery, "b.xml", "b.xml"},
+        {u"Zorvane.exe in/Dir /d a.xml", OptionFamily::discovery, "a.xml", "a.xml"},
+        {u"Zorvane.exe", OptionFamily::discovery, "", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Utf8(TakeOptionValue(c.line, c.family)), c.value) << Utf8(c.line);
-
-    for (std::size_t length : {259u, 260u, 10000u}) {
-        std::u16string name(length, u'n');
-        CStr value = TakeOptionValue(u"Zorvane.exe /d " + name, OptionFamily::discovery);
-        EXPECT_EQ(value.Length(), std::min<std::size_t>(length, OptionValueUnits));
+    for (const Case& c : cases) {
+        OptionValue value = TakeOptionValue(c.line, c.family);
+        EXPECT_FALSE(value.tooLong) << Utf8(c.line);
+        EXPECT_EQ(Utf8(value.text), c.value) << Utf8(c.line);
+        EXPECT_EQ(Utf8(ReportFileOf(value.text)), c.reportFile) << Utf8(c.line);
     }
-    // A surrogate pair across the limit is not split.
-    std::u16string pair = std::u16string(258, u'n') + u"\U0001F600";
-    EXPECT_EQ(TakeOptionValue(u"/d " + pair, OptionFamily::discovery).Length(), 258u);
+
+    // A longer value is refused, never cut: the cut name would be another
+    // file's.
+    const std::u16string pair = u"\U0001F600";
+    const std::pair<std::u16string, bool> lengths[] = {
+        {std::u16string(259, u'n'), false},          {std::u16string(257, u'n') + pair, false},
+        {std::u16string(259, u'n') + u"   ", false}, {std::u16string(260, u'n'), true},
+        {std::u16string(258, u'n') + pair, true},    {std::u16string(10000, u'n'), true},
+    };
+    for (const auto& [name, tooLong] : lengths) {
+        OptionValue value = TakeOptionValue(u"Zorvane.exe /d " + name, OptionFamily::discovery);
+        EXPECT_EQ(value.tooLong, tooLong) << name.size();
+        EXPECT_EQ(value.text.Length(), tooLong ? 0u : std::min<std::size_t>(name.size(), OptionValueUnits));
+    }
 }
 
 TEST(HostOptions, UtilityCommandTokensEachFollowedByOneSpace) {
