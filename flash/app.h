@@ -11,4 +11,11 @@ namespace kelvor {
 
 std::uint32_t runKelvor(const std::vector<std::string>& arguments);
 
+// Makes an abort of the process (a broken invariant, std::terminate) end
+// like an exception at the entry point: the unexpected-error line and exit
+// code 0, never the C runtime's own code, which a caller would read as
+// "nothing to do". runKelvor arranges it as soon as it starts and again once
+// the log path and the silent mode are known.
+void armAbortOutcome();
+
 }  // namespace kelvor

@@ -1,6 +1,7 @@
 #include "discovery.h"
 #include "catalog.h"
 #include "commands.h"
+#include "kelvor_exit_codes.h"
 #include "log.h"
 #include "report.h"
 #include "runstate.h"
@@ -28,6 +29,7 @@ std::uint32_t do_command(const std::string& commandLine) {
 std::uint32_t discoverAdapters() {
     RunState& state = runState();
     if (state.discoveryDone) return 0;
+    state.discoveryFailed = true;  // until the tool's report has been read
 
     loadCatalog();
     // An old file must never be taken for this run's answer.
@@ -49,10 +51,15 @@ std::uint32_t discoverAdapters() {
     if (code != 0) {
         log << "Diravi P3P device discovery failed with error code " << code;
         log.emit(false);
-    } else if (readDiscoveryReport(DiscoveryFileName) == 0) {
-        state.discoveryDone = true;
-        log << "Diravi P3P device discovery completed successfully.!";
-        log.emit(false);
+    } else {
+        bool loaded = false;
+        int matched = readDiscoveryReport(DiscoveryFileName, &loaded);
+        state.discoveryFailed = !loaded;
+        if (matched == 0) {
+            state.discoveryDone = true;
+            log << "Diravi P3P device discovery completed successfully.!";
+            log.emit(false);
+        }
     }
     if (platform::path_exists(DiscoveryFileName) && platform::delete_file(DiscoveryFileName) && state.debugMode) {
         log << DiscoveryFileName << " is deleted!";
@@ -61,14 +68,22 @@ std::uint32_t discoverAdapters() {
     return code;
 }
 
-bool discoverSupportedAdapters() {
+std::uint32_t reportDiscoveryFailed() {
+    LogLine log;
+    log << "Adapter discovery failed. No firmware was checked or updated. See zizador.log for details.";
+    log.emit(true);
+    return KelvorExit::DiscoveryFailed;
+}
+
+std::optional<std::uint32_t> discoverSupportedAdapters() {
     discoverAdapters();
     const RunState& state = runState();
-    if (state.supportedCount != 0 && !state.adapters.empty()) return true;
+    if (state.supportedCount != 0 && !state.adapters.empty()) return std::nullopt;
+    if (state.discoveryFailed) return reportDiscoveryFailed();
     LogLine log;
     log << "No supported network adapters for firmware upgrade.";
     log.emit(true);
-    return false;
+    return KelvorExit::NoSupportedAdapter;
 }
 
 }  // namespace kelvor

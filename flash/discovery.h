@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kelvor {
@@ -15,9 +16,15 @@ std::uint32_t do_command(const std::string& commandLine);
 // tool's exit code. Callers read the adapter list, not this value.
 std::uint32_t discoverAdapters();
 
-// Runs discovery and tells whether any supported adapter was found; when
-// none was, says so on the console. The run modes then end with
-// KelvorExit::NoSupportedAdapter.
-bool discoverSupportedAdapters();
+// Runs discovery. When there is no supported adapter to work on, says why
+// on the console and returns the exit code that the run mode ends with:
+// KelvorExit::DiscoveryFailed when the tool could not tell which adapters
+// there are, KelvorExit::NoSupportedAdapter when it told and none is in the
+// catalog. Nothing when there are supported adapters.
+std::optional<std::uint32_t> discoverSupportedAdapters();
+
+// Says on the console that discovery failed; returns
+// KelvorExit::DiscoveryFailed.
+std::uint32_t reportDiscoveryFailed();
 
 }  // namespace kelvor

@@ -83,7 +83,7 @@ std::uint32_t summarize() {
 }  // namespace
 
 std::uint32_t runInteractiveUpdate() {
-    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
+    if (std::optional<std::uint32_t> stop = discoverSupportedAdapters()) return *stop;
     RunState& state = runState();
     LogLine log;
     for (std::size_t index = 0; index < state.supportedCount && index < state.adapters.size(); ++index) {

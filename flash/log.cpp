@@ -16,16 +16,20 @@ const std::string Dashes76(76, '-');
 const std::string Dashes30(30, '-');
 constexpr const char* MakerNotice = "Copyright (C) Tarn Corporation. All rights reserved.";
 
-std::string logDirectoryRoot() {
+}  // namespace
+
+std::string systemFolderPath() {
     std::string windows = platform::windows_directory();
     char drive = windows.empty() ? 'C' : windows[0];
     return std::string(1, drive) + ":/ykzsystem/";
 }
 
+namespace {
+
 // Creates the two directories and remembers the path; failures are ignored,
 // the lines are then only lost from the file.
 void buildLogPath() {
-    std::string root = logDirectoryRoot();
+    std::string root = systemFolderPath();
     if (!platform::path_exists(root)) platform::create_directory(root);
     std::string logDirectory = root + "log/";
     platform::create_directory(logDirectory);
@@ -96,7 +100,14 @@ std::string programVersion() {
            std::to_string(version.build) + "." + std::to_string(version.revision);
 }
 
-std::string logFilePath() { return logDirectoryRoot() + "log/zizador.log"; }
+std::string logFileLine(std::string_view text) {
+    std::string line(text);
+    line += '\n';
+    std::string scratch;
+    return std::string(logFileText(line, scratch));
+}
+
+std::string logFilePath() { return systemFolderPath() + "log/zizador.log"; }
 
 void writeStartupHeader() {
     buildLogPath();

@@ -49,6 +49,14 @@ std::string programVersion();
 // logs the time stamp.
 void writeStartupHeader();
 
+// The folder "ykzsystem" on the drive of the Windows directory, which holds
+// the log folder: "C:/ykzsystem/".
+std::string systemFolderPath();
+
+// The bytes that emitting `text` adds to zizador.log (its line ends as the
+// system's text files write them, one more at the end).
+std::string logFileLine(std::string_view text);
+
 // The log path that writeStartupHeader builds: the Windows directory's drive
 // followed by ":/ykzsystem/log/zizador.log".
 std::string logFilePath();

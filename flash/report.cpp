@@ -332,6 +332,7 @@ void ReportReader::writeVersionReport() {
         log_.emit(false);
         return;
     }
+    runState().versionReportWritten = true;
     log_ << "Created an XML file with Only FW version information.!" << "\n" << root.to_text(0) << "\n";
     log_.emit(false);
 }
@@ -360,10 +361,11 @@ std::optional<std::uint32_t> parseIdentity(const std::string& value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(signedValue));
 }
 
-int readDiscoveryReport(const std::string& fileName) {
+int readDiscoveryReport(const std::string& fileName, bool* loaded) {
     if (runState().discoveryDone) return 0;
     dom::DomParseResult parse;
     dom::DomNode root = dom::parse_file(fileName.c_str(), ReportRoot, &parse);
+    if (loaded != nullptr) *loaded = parse.error == dom::DomError::None;
     return ReportReader(fileName).read(root, parse);
 }
 

@@ -12,8 +12,9 @@ namespace kelvor {
 
 // Adds every catalog-matched adapter of the file to the adapter list.
 // Returns 0 when at least one adapter matched and 1 otherwise; 0 at once
-// when discovery is already done.
-int readDiscoveryReport(const std::string& fileName);
+// when discovery is already done. `loaded`, when given, tells whether the
+// file was a well-formed document with the report's root at all.
+int readDiscoveryReport(const std::string& fileName, bool* loaded = nullptr);
 
 // The same for the bytes of a report file already in memory; fileName is
 // the name that the log lines give it.

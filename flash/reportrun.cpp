@@ -10,6 +10,7 @@
 #include "platform/process.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace kelvor {
 
@@ -21,10 +22,18 @@ constexpr unsigned PauseAfterFlashMs = 10;
 
 constexpr const char* LongDurationNotice = "The Firmware Upgrade will take several minutes.Please be patient.";
 
+// The -d report counts only when the tool wrote it in this run: a file of
+// that name left by an earlier run, or a directory, is no report of these
+// adapters, whatever the tool's exit code says.
+bool writtenSince(const std::optional<platform::FileStamp>& before, const std::string& fileName) {
+    std::optional<platform::FileStamp> after = platform::file_stamp(fileName);
+    return after && !after->directory && after != before;
+}
+
 }  // namespace
 
 std::uint32_t runReportMode(const std::string& modeWord) {
-    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
+    if (std::optional<std::uint32_t> stop = discoverSupportedAdapters()) return *stop;
     RunState& state = runState();
     LogLine log;
 
@@ -43,7 +52,14 @@ std::uint32_t runReportMode(const std::string& modeWord) {
         log.emit(true);
     }
 
-    if (do_command(command) != 0) {
+    std::optional<platform::FileStamp> before = platform::file_stamp(state.reportFileName);
+    bool succeeded = do_command(command) == 0;
+    if (discover && succeeded && !writtenSince(before, state.reportFileName)) {
+        log << "The tool wrote no report to " << state.reportFileName;
+        log.emit(false);
+        succeeded = false;
+    }
+    if (!succeeded) {
         log << (discover ? "Failed to generate NIC discovery report to" : "Failed to update the NIC firmware from the file ")
             << state.reportFileName << "\n";
         log.emit(true);

@@ -41,6 +41,7 @@ inline constexpr const char* DiscoveryFileName = "tempP3PNicList.xml";
 struct RunState {
     std::uint32_t flags = 0;
     std::string reportFileName;  // after -d, -u or -v; the last one wins
+    bool versionReportWritten = false;  // this run wrote the -v report file
 
     bool debugMode = false;
     bool silentMode = false;
@@ -52,6 +53,10 @@ struct RunState {
     bool firstImageFileSet = false;
 
     bool discoveryDone = false;
+    // The last discovery learnt nothing about the adapters: the tool did not
+    // start, failed, or left no report that the reader could load. Not the
+    // same as a discovery that found no supported adapter.
+    bool discoveryFailed = false;
     std::vector<AdapterRecord> adapters;  // supported adapters, in report order
     std::uint32_t supportedCount = 0;
 

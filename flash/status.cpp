@@ -45,7 +45,7 @@ void showAdapter(const AdapterRecord& adapter) {
 std::uint32_t showCurrent() {
     discoverAdapters();
     const RunState& state = runState();
-    if (state.supportedCount == 0) return KelvorExit::NothingShown;
+    if (state.supportedCount == 0) return state.discoveryFailed ? reportDiscoveryFailed() : KelvorExit::NothingShown;
     for (const AdapterRecord& adapter : state.adapters) showAdapter(adapter);
     LogLine log;
     log << "**Note: Show current (/c) option displays ports information for each NIC." << "\n";
@@ -54,10 +54,11 @@ std::uint32_t showCurrent() {
 }
 
 std::uint32_t versionReport() {
-    if (!discoverSupportedAdapters()) return KelvorExit::NoSupportedAdapter;
+    if (std::optional<std::uint32_t> stop = discoverSupportedAdapters()) return *stop;
     const RunState& state = runState();
     LogLine log;
-    if (platform::path_exists(state.reportFileName)) {
+    // A file of that name from an earlier run is no answer to this one.
+    if (state.versionReportWritten && platform::path_exists(state.reportFileName)) {
         log << "Created File: " << state.reportFileName << " only with firmware version details.";
         log.emit(true);
         return KelvorExit::Success;

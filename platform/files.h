@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,21 @@ bool create_directory(const std::string& path);
 
 // Deletes a file; false when it could not be deleted.
 bool delete_file(const std::string& path);
+
+// What tells one state of a file from another: when it was last written,
+// its size, and which file of its volume it is (a file written anew in
+// place of the old one is another file). Compared as a whole; the fields
+// mean nothing on their own.
+struct FileStamp {
+    std::uint64_t writeTime = 0;
+    std::uint64_t size = 0;
+    std::uint64_t identity = 0;
+    bool directory = false;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of a file or directory; empty when nothing of that name exists.
+std::optional<FileStamp> file_stamp(const std::string& path);
 
 // Opens a file with the C runtime's mode letters ("rb", "wb", ...).
 std::FILE* open_file(const std::string& path, const char* mode);

@@ -181,6 +181,11 @@ ProcessOutcome run_redirected(const RedirectedRun& run);
 // Identifier of the calling process, for names that must differ per process.
 std::uint32_t current_process_id();
 
+// Ends the calling process at once, as another process ending it would (on
+// Linux SIGKILL, on Windows TerminateProcess with exit code 1, as a forced
+// task kill does): nothing of the process runs any more.
+[[noreturn]] void kill_this_process();
+
 // Suspends the calling thread.
 void sleep_milliseconds(unsigned milliseconds);
 

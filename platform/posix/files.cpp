@@ -42,6 +42,18 @@ bool path_exists(const std::string& path) {
     return ::stat(native_path(path).c_str(), &info) == 0;
 }
 
+std::optional<FileStamp> file_stamp(const std::string& path) {
+    struct stat info;
+    if (::stat(native_path(path).c_str(), &info) != 0) return std::nullopt;
+    FileStamp stamp;
+    stamp.writeTime = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                      static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.identity = static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 48);
+    stamp.directory = S_ISDIR(info.st_mode);
+    return stamp;
+}
+
 bool create_directory(const std::string& path) {
     return ::mkdir(native_path(path).c_str(), 0777) == 0;
 }

@@ -12,6 +12,23 @@ bool path_exists(const std::string& path) {
     return ::GetFileAttributesW(win32::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<FileStamp> file_stamp(const std::string& path) {
+    // Backup semantics open directories too; no access beyond the attributes
+    // is asked, so a file that another process holds open still answers.
+    win32::Handle file(::CreateFileW(win32::widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    FileStamp stamp;
+    stamp.writeTime = join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    stamp.size = join(info.nFileSizeHigh, info.nFileSizeLow);
+    stamp.identity = join(info.nFileIndexHigh, info.nFileIndexLow) ^ (std::uint64_t{info.dwVolumeSerialNumber} << 48);
+    stamp.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return stamp;
+}
+
 bool create_directory(const std::string& path) {
     return ::CreateDirectoryW(win32::widen(path).c_str(), nullptr) != 0;
 }

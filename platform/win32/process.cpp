@@ -154,6 +154,11 @@ std::uint32_t current_process_id() {
     return ::GetCurrentProcessId();
 }
 
+void kill_this_process() {
+    ::TerminateProcess(::GetCurrentProcess(), 1);
+    ::ExitProcess(1);  // not reached
+}
+
 void sleep_milliseconds(unsigned milliseconds) {
     ::Sleep(milliseconds);
 }

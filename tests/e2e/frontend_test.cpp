@@ -140,6 +140,29 @@ TEST_F(FrontEnd, SilentWithShowCurrentUnsilencesForTheUsage) {
     EXPECT_NE(run.log.find(Usage), std::string::npos);
 }
 
+// An abort (a broken invariant, std::terminate) ends like an exception at
+// the entry point: exit code 0 and the unexpected-error line, never the C
+// runtime's own code, which a host would read as "nothing to do" (3).
+TEST_F(FrontEnd, AnAbortEndsWithZeroAndTheUnexpectedErrorLine) {
+    const std::string line = "An unexpected error has occurred.  Firmware update will not be completed.";
+    struct Case {
+        std::vector<std::string> arguments;  // the end, then the utility's arguments
+        bool shown;
+    };
+    for (const Case& c : {Case{{"abort", "-ql"}, true}, Case{{"terminate", "-ql"}, true},
+                          Case{{"abort", "-ql", "-s"}, false}}) {
+        SCOPED_TRACE(c.arguments[0] + (c.shown ? "" : " silent"));
+        std::uintmax_t logBefore = testsupport::fileSize(package.logFile());
+        testsupport::RunResult run =
+            testsupport::runProgram(testsupport::builtProgram("abort_probe"), c.arguments, package.dir());
+        ASSERT_TRUE(run.started);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(hasLine(run.out, line), c.shown) << run.out;
+        std::string log = testsupport::normalizeLineEnds(testsupport::readFile(package.logFile()).substr(logBefore));
+        EXPECT_TRUE(hasLine(log, line)) << "the line reaches the log too: " << log;
+    }
+}
+
 TEST_F(FrontEnd, ForceWithUpdateFromAReportIsAllowed) {
     KelvorRun run = package.run({"-f", "-u", "missing.xml"});
     EXPECT_EQ(run.exitCode, 3u) << "reaches the report run, which finds no adapter";

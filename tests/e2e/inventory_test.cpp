@@ -84,42 +84,90 @@ TEST_F(Inventory, AnAdapterNotInTheCatalogIsDroppedWithItsKey) {
     EXPECT_FALSE(hasLine(run.log, "Diravi P3P device discovery completed successfully.!"));
 }
 
-TEST_F(Inventory, ALeftoverToolFileIsNeverRead) {
-    package.setUp({{model("2210")}}, {}, {"discover_exit = 3"});
-    package.write("tempP3PNicList.xml", report(device("1E5A", "0A10", "1F3C", "2210")));
-    KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_FALSE(package.exists("tempP3PNicList.xml"));
-    EXPECT_TRUE(hasLine(run.log, "Could not generate hardware discovery details. Diravi P3P device discovery failed!3"));
+// A discovery that failed: the tool did not start, did not end with 0, or
+// left no report that loads. Every run mode then says so and ends with 7,
+// never with the answer for "no supported adapter"; the diagnostics of the
+// tool run stay in the log.
+const std::string DiscoveryFailedLine =
+    "Adapter discovery failed. No firmware was checked or updated. See zizador.log for details.";
+const std::string NotGenerated = "Could not generate hardware discovery details. Diravi P3P device discovery failed!";
+
+enum class ToolFile { Present, Missing, NotExecutable };
+
+struct FailureCase {
+    const char* kind;
+    std::vector<std::string> faults;
+    std::string diagnostic;  // a log line of every run starts with this text
+    ToolFile tool = ToolFile::Present;
+    bool leftoverFile = false;  // a tempP3PNicList.xml of an earlier run lies there
+    bool toolEndsWithZero = false;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.kind; }
+
+class FailedDiscovery : public Inventory, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedDiscovery, EndsEveryRunModeWithSeven) {
+    const FailureCase& c = GetParam();
+    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")}, c.faults);
+    const std::string tool = testsupport::builtProgram("rirador").filename().string();
+    if (c.tool != ToolFile::Present) package.remove(tool);
+    if (c.tool == ToolFile::NotExecutable) {
+        package.write(tool, "not a program");
+        namespace fs = std::filesystem;
+        fs::permissions(package / tool, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    package.write("report.xml", report(device("1E5A", "0A10", "1F3C", "2210")));
+
+    struct Mode {
+        std::vector<std::string> arguments;
+        std::string input;
+    };
+    for (const Mode& mode : {Mode{{"-c"}, ""}, Mode{{"-n"}, ""}, Mode{{"-d", "report.xml"}, ""},
+                             Mode{{"-u", "report.xml"}, ""}, Mode{{"-v", "version.xml"}, ""}, Mode{{}, "y\n"},
+                             Mode{{"-y"}, ""}, Mode{{"-s"}, ""}}) {
+        std::string modeName = mode.arguments.empty() ? "interactive" : mode.arguments[0];
+        SCOPED_TRACE(modeName);
+        if (c.leftoverFile) package.write("tempP3PNicList.xml", report(device("1E5A", "0A10", "1F3C", "2210")));
+        KelvorRun run = package.run(mode.arguments, mode.input);
+        EXPECT_EQ(run.exitCode, 7u) << run.out;
+        std::vector<std::string> shown = testsupport::splitLines(modeName == "-s" ? run.log : run.out);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), DiscoveryFailedLine);
+        EXPECT_EQ(modeName == "-s", run.out.empty()) << "silent stays silent";
+        EXPECT_EQ(count(run.log, "No supported network adapters"), 0u);
+        EXPECT_NE(run.log.find("\n" + c.diagnostic), std::string::npos) << run.log;
+        EXPECT_EQ(run.calls.size(), c.tool == ToolFile::Present ? 1u : 0u) << "nothing beyond discovery ran";
+        EXPECT_FALSE(package.exists("tempP3PNicList.xml"));
+        EXPECT_FALSE(package.exists("version.xml"));
+        EXPECT_TRUE(hasLine(run.log, DiscoveryCommand));
+        EXPECT_EQ(hasLine(run.log, "do_command: exitCode: 0"), c.toolEndsWithZero);
+        if (c.tool != ToolFile::Present) {
+            EXPECT_EQ(count(run.log, "do_command: exitCode"), 0u);
+        }
+        EXPECT_EQ(count(run.log, "PCI Id"), 0u) << "no adapter is read from a failed run's file";
+    }
 }
 
-TEST_F(Inventory, AFailedDiscoveryThatLeftItsFileIsNotRead) {
-    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")},
-                  {"discover_exit = 5", "discover_leaves_file = yes"});
-    KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(hasLine(run.log, "Diravi P3P device discovery failed with error code 5"));
-    EXPECT_FALSE(package.exists("tempP3PNicList.xml"));
-    EXPECT_EQ(count(run.log, "PCI Id"), 0u);
-}
-
-TEST_F(Inventory, AToolThatCannotStartFailsDiscovery) {
-    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")});
-    package.remove(testsupport::builtProgram("rirador").filename().string());
-    KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_TRUE(hasLine(run.log, DiscoveryCommand));
-    EXPECT_EQ(count(run.log, "do_command: exitCode"), 0u);
-    EXPECT_TRUE(hasLine(run.log, "Could not generate hardware discovery details. Diravi P3P device discovery failed!1"));
-}
-
-TEST_F(Inventory, ACrashingToolCountsAsFailure) {
-    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")}, {"discover_crash = yes"});
-    KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(count(run.log, "Could not generate hardware discovery details. Diravi P3P device discovery failed!"), 1u);
-    EXPECT_FALSE(hasLine(run.log, "do_command: exitCode: 0"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, FailedDiscovery,
+    testing::Values(FailureCase{"tool missing", {}, NotGenerated + "1", ToolFile::Missing},
+                    FailureCase{"tool not executable", {}, NotGenerated + "1", ToolFile::NotExecutable},
+                    FailureCase{"tool crashing", {"discover_crash = yes"}, NotGenerated},
+                    FailureCase{"tool killed", {"discover_killed = yes"}, NotGenerated},
+                    FailureCase{"tool ending with 9", {"discover_exit = 9"}, NotGenerated + "9"},
+                    FailureCase{"tool ending with 5 after writing its file",
+                                {"discover_exit = 5", "discover_leaves_file = yes"},
+                                "Diravi P3P device discovery failed with error code 5"},
+                    FailureCase{"tool ending with 3 beside an old file", {"discover_exit = 3"}, NotGenerated + "3",
+                                ToolFile::Present, true},
+                    FailureCase{"no report", {"report = none"}, NotGenerated + "0", ToolFile::Present, false, true},
+                    FailureCase{"garbage report", {"report = malformed"},
+                                "Loading configuration file tempP3PNicList.xmlFailed!. Error code: ",
+                                ToolFile::Present, false, true},
+                    FailureCase{"wrong root", {"report = wrong_root"},
+                                "Loading configuration file tempP3PNicList.xmlFailed!. Error code: 11",
+                                ToolFile::Present, false, true}));
 
 struct IdentityCase {
     std::string venid, devid, subvenid, subdevid;
@@ -188,21 +236,6 @@ TEST_F(Inventory, AWrongFirmwareTypeStopsTheWholeReading) {
     EXPECT_TRUE(hasLine(run.out, "Failed to create file: version.xml, only with firmware version details!."));
 }
 
-TEST_F(Inventory, ReportsThatAreNotDiscoveryReportsFailToLoad) {
-    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")}, {"report = wrong_root"});
-    KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_NE(run.log.find("Loading configuration file tempP3PNicList.xmlFailed!. Error code: 11\n"),
-              std::string::npos)
-        << run.log;
-
-    package.setUp({{model("2210")}}, {adapter("NIC1", "2210", "4.0.534")}, {"report = malformed"});
-    run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_NE(run.log.find("Loading configuration file tempP3PNicList.xmlFailed!. Error code: "), std::string::npos);
-    EXPECT_FALSE(package.exists("tempP3PNicList.xml"));
-}
-
 TEST_F(Inventory, EachDeviceStartsFromAFreshRecord) {
     std::string first = item("macaddress", "AA") + "<fw_item>" + item("type", "ROM") +
                         item("firmware_id", "4.0.534") + "</fw_item><ports><port>" + item("port_id", "NIC") +
@@ -249,16 +282,18 @@ TEST_F(Inventory, AMissingImageAttributeBecomesABlankImageName) {
     EXPECT_TRUE(hasLine(run.log, "Could not find  "));
 }
 
-TEST_F(Inventory, CatalogThatCannotBeParsedLeavesNoSupportedAdapter) {
+// A catalog without a readable entry names no image file, and the tool
+// refuses a command line without one: discovery fails, and the log says why.
+TEST_F(Inventory, CatalogThatCannotBeParsedLeavesNoImageForTheTool) {
     package.setUp({{model("2210")}}, {adapter("A", "2210", "4.0.534")});
     package.write("NICFWData.xml", "<other_root><nic/></other_root>");
     KelvorRun run = package.run({"-c"});
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 7u);
     EXPECT_NE(run.log.find("\n\nLoading configuration file NICFWData.xml Error code: 11\n\n"), std::string::npos)
         << run.log;
 
     package.write("NICFWData.xml", "<nic_fw_package><nic></oops></nic_fw_package>");
-    EXPECT_EQ(package.run({"-n"}).exitCode, 3u);
+    EXPECT_EQ(package.run({"-n"}).exitCode, 7u);
 }
 
 TEST_F(Inventory, CatalogAttributeNamesIgnoreCaseAndTheFirstOfANameWins) {
@@ -277,7 +312,9 @@ TEST_F(Inventory, EntriesDirectlyUnderTheRootAreNotRead) {
     package.setUp({{model("2210")}}, {adapter("A", "2210", "4.0.534")});
     package.write("NICFWData.xml", "<nic_fw_package><nic name=\"x\" venid=\"1E5A\" devid=\"0A10\" subvenid=\"1F3C\" "
                                    "subdevid=\"2210\" rom=\"4.0.550\" fwFile=\"fw.img\"/></nic_fw_package>");
-    EXPECT_EQ(package.run({"-c"}).exitCode, 0u);
+    KelvorRun run = package.run({"-c"});
+    EXPECT_TRUE(hasLine(run.log, ".\\rirador -flashsupport  -d  tempP3PNicList.xml")) << "no image was read";
+    EXPECT_EQ(run.exitCode, 7u) << "and the tool refuses to run without one";
 }
 
 const std::string VersionReportPrefix =
@@ -315,13 +352,20 @@ TEST_F(Inventory, VersionReportExitCodesFollowTheFile) {
     EXPECT_TRUE(hasLine(unwritable.out,
                         "Failed to create file: no-such-directory/version.xml, only with firmware version details!."));
 
-    // A file that was there before the run counts as created, even when the
-    // reading stopped before the version report was written.
+    // A file of an earlier run is replaced by this run's report; when this
+    // run writes none (the reading stopped before it), the old file is no
+    // answer and stays as it was.
+    package.write("old.xml", "from an earlier run");
+    KelvorRun replaced = package.run({"-v", "old.xml"});
+    EXPECT_EQ(replaced.exitCode, 1u);
+    EXPECT_NE(package.read("old.xml").find("current_version"), std::string::npos);
+
     std::string eprom = "<fw_item>" + item("type", "EPROM") + "</fw_item>";
     cannedReport(report(device("1E5A", "0A10", "1F3C", "2210") + device("1E5A", "0A10", "1F3C", "2210", eprom)));
     package.write("old.xml", "from an earlier run");
-    KelvorRun existing = package.run({"-v", "old.xml"});
-    EXPECT_EQ(existing.exitCode, 1u);
+    KelvorRun stale = package.run({"-v", "old.xml"});
+    EXPECT_EQ(stale.exitCode, 0u);
+    EXPECT_TRUE(hasLine(stale.out, "Failed to create file: old.xml, only with firmware version details!."));
     EXPECT_EQ(package.read("old.xml"), "from an earlier run");
 }
 

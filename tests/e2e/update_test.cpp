@@ -267,6 +267,42 @@ TEST_F(Update, DiscoveryReportRunHasTheToolWriteTheReport) {
     EXPECT_NE(package.read("report.xml").find("tarn_rom_discovery"), std::string::npos);
 }
 
+// The -d run succeeds only with a report that the tool wrote in this run:
+// an older file of that name, or a directory, is no report of these adapters.
+TEST_F(Update, DiscoveryReportRunCountsOnlyAReportWrittenNow) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> faults;  // limited to the -d run's own file
+        bool oldFile;
+        std::uint32_t exitCode;
+    };
+    const Case cases[] = {
+        {"an old file rewritten", {}, true, 1},
+        {"an old file left as it was", {"report = none"}, true, 0},
+        {"no file at all", {"report = none"}, false, 0},
+        {"a directory", {"report = directory"}, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> faults = c.faults;
+        if (!faults.empty()) faults.push_back("report_faults_for = report.xml");
+        machine({older()}, faults);
+        std::filesystem::remove_all(package / "report.xml");
+        if (c.oldFile) package.write("report.xml", "from an earlier run");
+
+        KelvorRun run = package.run({"-d", "report.xml"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out;
+        EXPECT_EQ(run.calls.back(), "[-flashsupport] [-d] [fw.img] [report.xml]");
+        const std::string success = "Successfully generated NIC discovery report to report.xml";
+        const std::string failure = "Failed to generate NIC discovery report toreport.xml";
+        EXPECT_EQ(hasLine(run.out, success), c.exitCode == 1) << run.out;
+        EXPECT_EQ(hasLine(run.out, failure), c.exitCode == 0) << run.out;
+        if (c.oldFile && c.exitCode == 0) {
+            EXPECT_EQ(package.read("report.xml"), "from an earlier run") << "a failed run never removes a file";
+        }
+    }
+}
+
 TEST_F(Update, DiscoveryReportWithoutSupportedAdaptersWritesNothing) {
     machine({adapter("X", "9999", "4.0.534")});
     KelvorRun run = package.run({"-d", "report.xml"});

@@ -3,6 +3,7 @@
 // cannot start or that crash.
 #include "platform/process.h"
 #include "platform/cmdline.h"
+#include "platform/machinelock.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,27 @@ TEST_F(Process, ACrashIsAFailureNotSuccess) {
     platform::ProcessOutcome outcome = platform::run_hidden(quoted(probe) + " " + quoted(out) + " crash");
     ASSERT_TRUE(outcome.started);
     EXPECT_NE(outcome.exitCode, 0u);
+}
+
+// One holder at a time, across processes; a holder that is killed leaves
+// the lock free, never held by nobody.
+TEST_F(Process, TheMachineLockHasOneHolderAndOutlivesNoHolder) {
+    const std::string name = "nicfw-test-lock-" + std::to_string(platform::current_process_id());
+    const std::string lockArgument = platform::quote_argument("--lock=" + name + "|" + (dir / "lockfolder").string());
+    auto childTakesLock = [&](const char* exitCode) {
+        platform::ProcessOutcome outcome =
+            platform::run_hidden(quoted(probe) + " " + quoted(out) + " " + exitCode + " " + lockArgument);
+        EXPECT_TRUE(outcome.started);
+        return testsupport::readText(out);
+    };
+
+    platform::MachineLock mine(name, (dir / "lockfolder").string());
+    ASSERT_EQ(mine.try_acquire(), platform::MachineLock::Status::acquired);
+    EXPECT_EQ(childTakesLock("0"), "lock:busy\n");
+    mine.release();
+    EXPECT_EQ(childTakesLock("kill"), "lock:acquired\n");
+    EXPECT_EQ(mine.try_acquire(), platform::MachineLock::Status::acquired) << "the killed holder let go";
+    EXPECT_EQ(childTakesLock("0"), "lock:busy\n");
 }
 
 TEST_F(Process, RelativeNamesAreFoundInTheCurrentDirectoryWithOrWithoutExe) {

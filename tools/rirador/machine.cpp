@@ -22,12 +22,14 @@ constexpr StateKey AdapterKeyTable[] = {
 
 constexpr StateKey FaultKeyTable[] = {
     {"discover_exit", ValueKind::ExitCode, "0"}, {"discover_leaves_file", ValueKind::YesNo, "no"},
-    {"discover_crash", ValueKind::YesNo, "no"},  {"report", ValueKind::ReportShape, "normal"},
+    {"discover_crash", ValueKind::YesNo, "no"},  {"discover_killed", ValueKind::YesNo, "no"},
+    {"report", ValueKind::ReportShape, "normal"},
     {"update_exit", ValueKind::ExitCode, "0"},   {"delay_ms", ValueKind::Milliseconds, "0"},
     {"report_file", ValueKind::Text, ""},        {"report_link", ValueKind::Text, ""},
+    {"report_faults_for", ValueKind::Text, ""},
 };
 
-constexpr std::string_view ReportShapeNames[] = {"normal", "malformed", "wrong_type", "wrong_root", "directory"};
+constexpr std::string_view ReportShapeNames[] = {"normal", "malformed", "wrong_type", "wrong_root", "directory", "none"};
 
 // Plain decimal digits only: a sign, blanks or a suffix are typing mistakes
 // that would otherwise turn a fault into something else.
@@ -66,7 +68,7 @@ std::string valueProblem(ValueKind kind, std::string_view value) {
     case ValueKind::ReportShape:
         for (std::string_view shape : ReportShapeNames)
             if (value == shape) return {};
-        return "expects normal, malformed, wrong_type, wrong_root or directory";
+        return "expects normal, malformed, wrong_type, wrong_root, directory or none";
     }
     return "has an unknown kind";
 }
@@ -96,7 +98,13 @@ ReportShape Faults::reportShape() const {
     if (shape == "wrong_type") return ReportShape::WrongType;
     if (shape == "wrong_root") return ReportShape::WrongRoot;
     if (shape == "directory") return ReportShape::Directory;
+    if (shape == "none") return ReportShape::None;
     return ReportShape::Normal;
+}
+
+bool Faults::reportFaultsApplyTo(const std::string& file) const {
+    std::string only = settings.text("report_faults_for");
+    return only.empty() || only == file;
 }
 
 }  // namespace rirador

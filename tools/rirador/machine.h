@@ -22,7 +22,7 @@ enum class ValueKind {
     ExitCode,      // 0 to 255; 0 leaves the fault off
     YesNo,         // "yes" or "no"
     Milliseconds,  // 0 to MaxDelayMilliseconds
-    ReportShape,   // normal, malformed, wrong_type, wrong_root, directory
+    ReportShape,   // normal, malformed, wrong_type, wrong_root, directory, none
 };
 
 inline constexpr int MaxDelayMilliseconds = 600000;
@@ -79,13 +79,17 @@ struct Adapter {
     bool answersTo(std::string_view name) const;
 };
 
-enum class ReportShape { Normal, Malformed, WrongType, WrongRoot, Directory };
+enum class ReportShape { Normal, Malformed, WrongType, WrongRoot, Directory, None };
 
 struct Faults {
     bool declared = false;  // a [faults] section exists, possibly empty
     Settings settings{faultKeys()};
 
     ReportShape reportShape() const;
+    // Whether the report faults (report, report_file, report_link) apply to
+    // a -d run that writes `file`: to every one unless report_faults_for
+    // names a single file.
+    bool reportFaultsApplyTo(const std::string& file) const;
 };
 
 struct Machine {

@@ -6,6 +6,8 @@
 #include "reportwriter.h"
 #include "statefile.h"
 
+#include "platform/process.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -60,9 +62,17 @@ std::optional<std::string> versionOrNothing(const std::string& image, Outcome& f
 Outcome discover(const Machine& machine, const Request& request) {
     const Settings& faults = machine.faults.settings;
     if (faults.enabled("discover_crash")) crash("discovery");
+    if (faults.enabled("discover_killed")) platform::kill_this_process();
     int injected = faults.number("discover_exit");
     if (injected != 0 && !faults.enabled("discover_leaves_file"))
         return {injected, "rirador: simulated discovery failure"};
+    if (!machine.faults.reportFaultsApplyTo(request.file)) {
+        Machine plain = machine;
+        plain.faults = Faults{};
+        return discover(plain, request);
+    }
+    if (machine.faults.reportShape() == ReportShape::None)
+        return {exitcode::Success, "rirador: no report written to " + request.file};
 
     // Something that is no file at all, where the report belongs.
     if (machine.faults.reportShape() == ReportShape::Directory || !faults.text("report_link").empty()) {
