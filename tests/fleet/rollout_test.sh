@@ -8,9 +8,9 @@
 # older, two the same, one newer, one without supported adapters, one whose
 # adapter tool is broken, and three that cannot be worked on (unreachable,
 # no package directory, a utility that ends with an unknown code). Only the
-# older ones are flashed and restarted by nobody (Linux), every faulty one is
-# reported as failed, and the summary and the fetched reports match each
-# server's state.
+# older ones are flashed, every faulty one is reported as failed while the
+# rollout goes on, and the summary and the fetched version reports match
+# each server's state.
 # Run 2, the broken server alone in the first batch: the rollout stops there
 # and no later server is touched.
 #
