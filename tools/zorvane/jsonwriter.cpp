@@ -66,11 +66,6 @@ void JsonWriter::field(std::string_view name, std::int64_t number) {
     text_ += std::to_string(number);
 }
 
-void JsonWriter::field(std::string_view name, bool value) {
-    key(name);
-    text_ += value ? "true" : "false";
-}
-
 std::string JsonWriter::finish() {
     while (empty_.size() > 1) endObject();
     return text_ + "}\n";

@@ -16,9 +16,7 @@ public:
     void beginObject(std::string_view key);
     void endObject();
     void field(std::string_view key, std::string_view text);
-    void field(std::string_view key, const char* text) { field(key, std::string_view(text)); }
     void field(std::string_view key, std::int64_t number);
-    void field(std::string_view key, bool value);
 
     // The document with every open object closed, ending in a line end.
     std::string finish();
