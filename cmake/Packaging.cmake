@@ -12,6 +12,12 @@
 # beside Kelvor.exe. The simulator that stands in for it during tests goes
 # only into the demo zip, so nobody mistakes it for the vendor's tool.
 #
+# Every program and library in either zip is signed with Authenticode, and
+# each zip carries SHA256SUMS of its files (packaging/sign_package.cmake):
+# with the release certificate that NICFW_SIGNING_PFX and
+# NICFW_SIGNING_PASSWORD name, otherwise with a throwaway test certificate
+# that README.txt then declares.
+#
 # Each zip is one CPack component. A component's zip holds only its own
 # files, so the demo component installs the update package's files a second
 # time: one cpack run then writes both zips.
@@ -23,6 +29,9 @@ if(NOT WIN32)
 endif()
 
 set(NICFW_PACKAGE_NAME TarnP3PFirmware)
+find_program(NICFW_OSSLSIGNCODE osslsigncode REQUIRED)
+find_program(NICFW_OPENSSL openssl REQUIRED)
+set(NICFW_SIGNING_DIR ${CMAKE_BINARY_DIR}/signing)
 set(NICFW_PACKAGE_SOURCE ${PROJECT_SOURCE_DIR}/examples/package)
 
 # The firmware images are the ones the catalog names: a new image in the
@@ -98,10 +107,22 @@ function(nicfw_install_update_package)
 endfunction()
 
 nicfw_install_update_package(update demo)
-install(PROGRAMS $<TARGET_FILE:rirador> $<TARGET_FILE:Zorvane> DESTINATION . COMPONENT demo)
+install(PROGRAMS $<TARGET_FILE:rirador> $<TARGET_FILE:Zorvane> $<TARGET_FILE:driver_service> DESTINATION .
+        COMPONENT demo)
 install(FILES ${NICFW_PACKAGE_SOURCE}/rirador.state ${CMAKE_BINARY_DIR}/packaging/README-demo.txt
         DESTINATION . COMPONENT demo)
 install(DIRECTORY ${NICFW_PACKAGE_SOURCE}/machine DESTINATION . COMPONENT demo)
+
+# After every file of the component: signs and sums what cpack staged.
+foreach(component update demo)
+  install(CODE "set(NICFW_PACKAGE_ROOT \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+                set(NICFW_SIGNING_DIR \"${NICFW_SIGNING_DIR}\")
+                set(NICFW_OPENSSL \"${NICFW_OPENSSL}\")
+                set(NICFW_OSSLSIGNCODE \"${NICFW_OSSLSIGNCODE}\")
+                set(NICFW_SIGNER_NAME \"Tarn KX-Series P3P firmware update\")
+                include(\"${PROJECT_SOURCE_DIR}/packaging/sign_package.cmake\")"
+          COMPONENT ${component})
+endforeach()
 
 set(CPACK_PACKAGE_NAME ${NICFW_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR "Tarn")
@@ -130,6 +151,8 @@ if(NICFW_TESTS)
            COMMAND ${CMAKE_COMMAND} -D CPACK=${CMAKE_CPACK_COMMAND} -D CPACK_CONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake
                    -D SCRATCH=${CMAKE_BINARY_DIR}/Testing/package_contents -D PACKAGE_NAME=${NICFW_PACKAGE_NAME}
                    -D RELEASE=${PROJECT_VERSION} -D MACHINE=${NICFW_PACKAGE_SOURCE}/machine -D OBJDUMP=${nicfw_objdump}
+                   -D OSSLSIGNCODE=${NICFW_OSSLSIGNCODE} -D OPENSSL=${NICFW_OPENSSL} -D SIGNING_DIR=${NICFW_SIGNING_DIR}
+                   -D UNSIGNED=$<TARGET_FILE:Tamsel>
                    -P ${PROJECT_SOURCE_DIR}/packaging/check_package.cmake)
   set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 120)
 endif()

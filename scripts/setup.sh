@@ -10,6 +10,7 @@ packages=(
   libpugixml-dev libtinyxml2-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   dpkg-dev xz-utils ca-certificates locales valgrind python3
+  osslsigncode openssl ansible
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <regex>
 #include <set>
@@ -191,6 +192,128 @@ TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
         << stopped.out;
     EXPECT_TRUE(Has(stopped.setupLog, "Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required"));
     EXPECT_FALSE(package_.exists("report2.xml"));
+}
+
+// A strict reader of the host's JSON output: objects, strings (with the
+// escapes the host writes), integers and booleans, flattened to
+// "a.b.c" -> value. It fails on anything else, trailing text included.
+class FlatJson {
+public:
+    bool Parse(const std::string& text) {
+        text_ = text;
+        at_ = 0;
+        values_.clear();
+        if (!Object("")) return false;
+        Blanks();
+        return at_ == text_.size();
+    }
+    std::string operator[](const std::string& path) const {
+        auto found = values_.find(path);
+        return found == values_.end() ? "<absent>" : found->second;
+    }
+
+private:
+    void Blanks() {
+        while (at_ < text_.size() && std::string(" \t\r\n").find(text_[at_]) != std::string::npos) ++at_;
+    }
+    bool Take(char c) {
+        Blanks();
+        if (at_ >= text_.size() || text_[at_] != c) return false;
+        ++at_;
+        return true;
+    }
+    bool String(std::string& out) {
+        if (!Take('"')) return false;
+        for (; at_ < text_.size(); ++at_) {
+            char c = text_[at_];
+            if (c == '"') return ++at_, true;
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (++at_ >= text_.size()) return false;
+            const std::string from = "\"\\/nrt", to = "\"\\/\n\r\t";
+            std::size_t which = from.find(text_[at_]);
+            if (which != std::string::npos) {
+                out += to[which];
+            } else if (text_[at_] == 'u' && at_ + 4 < text_.size()) {
+                out += static_cast<char>(std::stoi(text_.substr(at_ + 1, 4), nullptr, 16));
+                at_ += 4;
+            } else {
+                return false;
+            }
+        }
+        return false;
+    }
+    bool Value(const std::string& path) {
+        Blanks();
+        if (at_ < text_.size() && text_[at_] == '{') return Object(path);
+        if (at_ < text_.size() && text_[at_] == '"') return String(values_[path]);
+        std::size_t end = text_.find_first_of(",} \r\n", at_);
+        std::string word = text_.substr(at_, end == std::string::npos ? std::string::npos : end - at_);
+        bool number = !word.empty() && word.find_first_not_of("-0123456789") == std::string::npos;
+        if (!number && word != "true" && word != "false") return false;
+        values_[path] = word;
+        at_ += word.size();
+        return true;
+    }
+    bool Object(const std::string& path) {
+        if (!Take('{')) return false;
+        if (Take('}')) return true;
+        do {
+            std::string key;
+            if (!String(key) || !Take(':') || !Value(path.empty() ? key : path + "." + key)) return false;
+        } while (Take(','));
+        return Take('}');
+    }
+
+    std::string text_;
+    std::size_t at_ = 0;
+    std::map<std::string, std::string> values_;
+};
+
+// Scripts read the host's answers from --json: the object must parse and
+// carry every value that the text shows a person for the same run.
+TEST_F(HostRoad, JsonCarriesTheSameAnswersAsTheText) {
+    struct Case {
+        std::string options, report;
+    };
+    for (const Case& run : {Case{"/v", "version_report.xml"}, Case{"/d report.xml", "report.xml"}}) {
+        HostRun text = Run(run.options);
+        HostRun json = Run("--json " + run.options);
+        FlatJson answers;
+        ASSERT_TRUE(answers.Parse(json.out)) << json.out;
+        EXPECT_EQ(json.exitCode, text.exitCode) << json.out;
+        EXPECT_EQ(answers["exitCode"], std::to_string(json.exitCode));
+        EXPECT_TRUE(Has(text.out, "GetInterfaceVersion: result " + answers["interfaceVersion.result"] +
+                                      ", interface version " + answers["interfaceVersion.version"] + "\n"));
+        for (int id = 1; id <= 8; ++id) {
+            std::string key = "properties." + std::to_string(id);
+            std::string line = "Property " + std::to_string(id) + " (" + answers[key + ".name"] + "): result " +
+                               answers[key + ".result"];
+            if (id <= 4) line += ", \"" + answers[key + ".value"] + "\"\n";
+            if (id == 5) {
+                line += ", status " + answers["installState.status"] + " (" + answers["installState.meaning"] +
+                        ")\n  Message: " + answers["installState.message"] + "\n";
+            }
+            if (id >= 6) line += ", value " + answers[key + ".value"] + "\n";
+            EXPECT_TRUE(Has(text.out, line)) << line << " in\n" << text.out;
+        }
+        EXPECT_TRUE(Has(text.out, "Install (" + answers["install.mode"] + "): result " + answers["install.result"] +
+                                      " (" + answers["install.meaning"] + ")\n  Message: " +
+                                      answers["install.message"] + "\n"))
+            << json.out << "\n" << text.out;
+        EXPECT_EQ(answers["install.result"], "1") << json.out;
+        EXPECT_EQ(answers["install.report"], run.report);
+    }
+    // A run that fails writes no report, and the object says none.
+    ASSERT_TRUE(service_->Stop());
+    HostRun failed = Run("--json /d missing.xml");
+    FlatJson noReport;
+    ASSERT_TRUE(noReport.Parse(failed.out)) << failed.out;
+    EXPECT_EQ(noReport["install.result"], "0");
+    EXPECT_EQ(noReport["install.report"], "<absent>");
 }
 
 // The result messages follow the user-interface language that the locale

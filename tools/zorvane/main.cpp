@@ -2,11 +2,14 @@
 // current directory) it loads the plug-in, optionally hands over its own
 // log, asks the interface version and properties 1 to 8, calls Install, and
 // prints every answer for a person to read; then it unloads the plug-in.
+// With --json it prints the same answers as one JSON object instead, for
+// scripts that collect the results of many servers.
 //
 // The plug-in reads its run options ("/d file", "/verbose_log", ...) from
 // this process's command line, so Zorvane passes over every argument it does
 // not know, and its own switches all begin with "--".
 #include "Source/cmplog.h"
+#include "jsonwriter.h"
 #include "platform/arguments.h"
 #include "platform/library.h"
 #include "platform/unicode.h"
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +48,7 @@ constexpr const char* VersionReportFile = "version_report.xml";
 constexpr int ExitPluginMissing = 10;
 
 constexpr const char* Usage =
-    "Usage: Zorvane [--help] [--language=CODE] [--attended] [--query-only | --load-only]\n"
+    "Usage: Zorvane [--help] [--json] [--language=CODE] [--attended] [--query-only | --load-only]\n"
     "               [--host-log[=verbose]] [--hand-over-log] [plug-in run options...]\n"
     "\n"
     "Loads Tamsel from the current directory (the package directory), optionally\n"
@@ -53,6 +57,7 @@ constexpr const char* Usage =
     "every answer and unloads the plug-in.\n"
     "\n"
     "  --help               this text\n"
+    "  --json               print one JSON object instead of the text (below)\n"
     "  --language=CODE      language code passed to the plug-in (default en):\n"
     "                       en, fr, it, de, es, ja; the result messages follow\n"
     "                       the system's user-interface language instead\n"
@@ -89,10 +94,30 @@ constexpr const char* Usage =
     "version report done; 2 firmware installed, a reboot is required; 3 all\n"
     "firmware already up to date). With --query-only or --load-only: 0 when the\n"
     "plug-in answered its interface version, 1 when it did not. 10 when the\n"
-    "plug-in cannot be loaded or lacks an export.\n";
+    "plug-in cannot be loaded or lacks an export.\n"
+    "\n"
+    "--json prints one object on standard output; a member is left out when\n"
+    "the run did not get that far or the plug-in gave no such answer:\n"
+    "  \"hostLog\", \"verboseHostLog\"     the host log files (--host-log)\n"
+    "  \"logHandOver\": {\"result\", \"verboseHostLog\"}   property 9\n"
+    "  \"interfaceVersion\": {\"result\", \"version\"}\n"
+    "  \"properties\": {\"1\" ... \"8\": {\"name\", \"result\", \"value\"}}\n"
+    "                  value: the text (1 to 4, only when result is 1) or the\n"
+    "                  number (6 to 8); property 5 carries no value\n"
+    "  \"installState\": {\"status\", \"meaning\", \"message\"}   when property 5\n"
+    "                  answered 1\n"
+    "  \"install\": {\"mode\", \"result\", \"meaning\", \"message\", \"report\"}\n"
+    "                  mode \"unattended\" or \"attended\"; report: the discovery\n"
+    "                  report (/d) or version_report.xml (/v), when the run\n"
+    "                  succeeded and the file is there\n"
+    "  \"error\"         why the plug-in could not be used\n"
+    "  \"exitCode\"      Zorvane's exit code\n"
+    "Texts are UTF-8 without their trailing line end. With --attended the\n"
+    "utility's own dialogue appears before the object.\n";
 
 struct Options {
     bool help = false;
+    bool json = false;
     bool hostLog = false;
     bool verboseLog = false;
     bool handOverLog = false;
@@ -102,6 +127,13 @@ struct Options {
     std::u16string language = u"en";
     std::string discoveryReport;  // the "/d" file, to summarise after the run
     bool versionReport = false;
+};
+
+// Where the answers go: the text for people, or one JSON object that is
+// written out when the run ends.
+struct Output {
+    bool json = false;
+    JsonWriter writer;
 };
 
 bool IsPluginOption(const std::string& argument, char letter) {
@@ -115,6 +147,8 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--help") {
             options.help = true;
+        } else if (argument == "--json") {
+            options.json = true;
         } else if (argument == "--host-log") {
             options.hostLog = true;
         } else if (argument == "--host-log=verbose") {
@@ -139,7 +173,7 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
     return options;
 }
 
-std::unique_ptr<CCmpLog> OpenHostLog(const Options& options) {
+std::unique_ptr<CCmpLog> OpenHostLog(const Options& options, Output& out) {
     if (!options.hostLog) return nullptr;
     auto log = std::make_unique<CCmpLog>();
     if (options.verboseLog) log->SetVerbose(1);
@@ -147,10 +181,18 @@ std::unique_ptr<CCmpLog> OpenHostLog(const Options& options) {
     log->WriteHeader();
     // Where the files are, for the person who runs the host and reads them.
     std::u16string plain = platform::expand_environment(u"%systemdrive%\\ykzsystem\\log\\ykzsetup.log");
-    std::printf("Host log: %s\n", platform::utf16_to_utf8(plain).c_str());
+    if (out.json) {
+        out.writer.field("hostLog", platform::utf16_to_utf8(plain));
+    } else {
+        std::printf("Host log: %s\n", platform::utf16_to_utf8(plain).c_str());
+    }
     if (options.verboseLog) {
         std::u16string verbose = std::u16string(log->GetVerboseLogDirectory()) + log->GetVerboseLogName();
-        std::printf("Verbose host log: %s\n", platform::utf16_to_utf8(verbose).c_str());
+        if (out.json) {
+            out.writer.field("verboseHostLog", platform::utf16_to_utf8(verbose));
+        } else {
+            std::printf("Verbose host log: %s\n", platform::utf16_to_utf8(verbose).c_str());
+        }
     }
     return log;
 }
@@ -212,48 +254,93 @@ struct Plugin {
     InstallFunction install = nullptr;
 };
 
-void HandOverLog(const Plugin& plugin, CCmpLog* log) {
+void HandOverLog(const Plugin& plugin, CCmpLog* log, Output& out) {
     std::int32_t result = plugin.getProperty(9, log, 0, nullptr);
-    std::printf("Property 9 (log hand-over): result %d\n", static_cast<int>(result));
     std::u16string verbose = std::u16string(log->GetVerboseLogDirectory()) + log->GetVerboseLogName();
+    if (out.json) {
+        out.writer.beginObject("logHandOver");
+        out.writer.field("result", std::int64_t{result});
+        out.writer.field("verboseHostLog", platform::utf16_to_utf8(verbose));
+        out.writer.endObject();
+        return;
+    }
+    std::printf("Property 9 (log hand-over): result %d\n", static_cast<int>(result));
     std::printf("Verbose host log after the hand-over: %s\n", platform::utf16_to_utf8(verbose).c_str());
 }
 
-void AskText(const Plugin& plugin, std::uint32_t id, const char* what, const std::u16string& language) {
+// One property's object in the JSON output: its id, what it is, the result.
+void BeginProperty(Output& out, std::uint32_t id, const char* what, std::int32_t result) {
+    out.writer.beginObject(std::to_string(id));
+    out.writer.field("name", what);
+    out.writer.field("result", std::int64_t{result});
+}
+
+void AskText(const Plugin& plugin, std::uint32_t id, const char* what, const std::u16string& language, Output& out) {
     char16_t text[TextUnits] = {};
     std::int32_t result = plugin.getProperty(id, text, TextUnits, language.c_str());
+    if (out.json) {
+        BeginProperty(out, id, what, result);
+        if (result == 1) out.writer.field("value", Readable(text, TextUnits));
+        out.writer.endObject();
+        return;
+    }
     std::printf("Property %u (%s): result %d", static_cast<unsigned>(id), what, static_cast<int>(result));
     if (result == 1) std::printf(", \"%s\"", Readable(text, TextUnits).c_str());
     std::printf("\n");
 }
 
-void AskNumber(const Plugin& plugin, std::uint32_t id, const char* what) {
+void AskNumber(const Plugin& plugin, std::uint32_t id, const char* what, Output& out) {
     std::int32_t value = 0;
     std::int32_t result = plugin.getProperty(id, &value, sizeof value, nullptr);
+    if (out.json) {
+        BeginProperty(out, id, what, result);
+        out.writer.field("value", std::int64_t{value});
+        out.writer.endObject();
+        return;
+    }
     std::printf("Property %u (%s): result %d, value %d\n", static_cast<unsigned>(id), what, static_cast<int>(result),
                 static_cast<int>(value));
 }
 
-void AskInstallState(const Plugin& plugin, const std::u16string& language) {
-    InstallStateRecord record;
-    std::int32_t result = plugin.getProperty(5, &record, sizeof record, language.c_str());
+// Property 5. The JSON output keeps the state itself for after the
+// properties: it is what a script asks for first.
+void AskInstallState(const Plugin& plugin, const std::u16string& language, Output& out,
+                     std::optional<InstallStateRecord>& state) {
+    auto record = std::make_unique<InstallStateRecord>();
+    std::int32_t result = plugin.getProperty(5, record.get(), sizeof *record, language.c_str());
+    if (out.json) {
+        BeginProperty(out, 5, "install state", result);
+        out.writer.endObject();
+        if (result == 1) state = *record;
+        return;
+    }
     std::printf("Property 5 (install state): result %d", static_cast<int>(result));
     if (result == 1) {
-        std::printf(", status %d (%s)\n  Message: %s", static_cast<int>(record.status),
-                    InstallStateMeaning(record.status), Readable(record.message, TextUnits).c_str());
+        std::printf(", status %d (%s)\n  Message: %s", static_cast<int>(record->status),
+                    InstallStateMeaning(record->status), Readable(record->message, TextUnits).c_str());
     }
     std::printf("\n");
 }
 
-void AskProperties(const Plugin& plugin, const std::u16string& language) {
-    AskText(plugin, 1, "name", language);
-    AskText(plugin, 2, "description", language);
-    AskText(plugin, 3, "installed version", language);
-    AskText(plugin, 4, "package version", language);
-    AskInstallState(plugin, language);
-    AskNumber(plugin, 6, "silent install");
-    AskNumber(plugin, 7, "silent install");
-    AskNumber(plugin, 8, "always 1");
+void AskProperties(const Plugin& plugin, const std::u16string& language, Output& out) {
+    std::optional<InstallStateRecord> state;
+    if (out.json) out.writer.beginObject("properties");
+    AskText(plugin, 1, "name", language, out);
+    AskText(plugin, 2, "description", language, out);
+    AskText(plugin, 3, "installed version", language, out);
+    AskText(plugin, 4, "package version", language, out);
+    AskInstallState(plugin, language, out, state);
+    AskNumber(plugin, 6, "silent install", out);
+    AskNumber(plugin, 7, "silent install", out);
+    AskNumber(plugin, 8, "always 1", out);
+    if (!out.json) return;
+    out.writer.endObject();
+    if (!state) return;
+    out.writer.beginObject("installState");
+    out.writer.field("status", std::int64_t{state->status});
+    out.writer.field("meaning", InstallStateMeaning(state->status));
+    out.writer.field("message", Readable(state->message, TextUnits));
+    out.writer.endObject();
 }
 
 // The attribute "value" of the first element `name` in `xml` from `from`.
@@ -295,13 +382,36 @@ void PrintVersionReport() {
     std::printf("Version report %s:\n%s\n", VersionReportFile, xml.c_str());
 }
 
-int CallInstall(const Plugin& plugin, const Options& options, CCmpLog* log) {
+// The report file that a successful discovery or version report run wrote,
+// if any.
+std::string WrittenReport(const Options& options, std::int32_t result) {
+    if (result != 1) return {};
+    std::string file = !options.discoveryReport.empty() ? options.discoveryReport
+                       : options.versionReport          ? std::string(VersionReportFile)
+                                                        : std::string();
+    std::error_code error;
+    if (file.empty() || !std::filesystem::is_regular_file(file, error)) return {};
+    return file;
+}
+
+int CallInstall(const Plugin& plugin, const Options& options, CCmpLog* log, Output& out) {
     char16_t message[TextUnits] = {};
     std::int32_t result =
         plugin.install(options.unattended ? 1 : 0, nullptr, message, TextUnits, options.language.c_str());
+    HostLine(log, CmpLogInformation, u"Install: result %d\r\n", static_cast<int>(result));
+    if (out.json) {
+        out.writer.beginObject("install");
+        out.writer.field("mode", options.unattended ? "unattended" : "attended");
+        out.writer.field("result", std::int64_t{result});
+        out.writer.field("meaning", InstallResultMeaning(result));
+        out.writer.field("message", Readable(message, TextUnits));
+        std::string report = WrittenReport(options, result);
+        if (!report.empty()) out.writer.field("report", report);
+        out.writer.endObject();
+        return result;
+    }
     std::printf("Install (%s): result %d (%s)\n  Message: %s\n", options.unattended ? "unattended" : "attended",
                 static_cast<int>(result), InstallResultMeaning(result), Readable(message, TextUnits).c_str());
-    HostLine(log, CmpLogInformation, u"Install: result %d\r\n", static_cast<int>(result));
     if (result == 1 && !options.discoveryReport.empty()) SummariseDiscoveryReport(options.discoveryReport);
     if (result == 1 && options.discoveryReport.empty() && options.versionReport) PrintVersionReport();
     return result;
@@ -314,13 +424,14 @@ bool FindExports(const platform::SharedLibrary& library, Plugin& plugin) {
     return plugin.getInterfaceVersion != nullptr && plugin.getProperty != nullptr && plugin.install != nullptr;
 }
 
-int RunPlugin(const Options& options, CCmpLog* log) {
+int RunPlugin(const Options& options, CCmpLog* log, Output& out) {
     platform::SharedLibrary library;
     // By its full path: a bare or relative name could find another copy
     // along the system's library search.
     std::string name = (std::filesystem::current_path() / platform::SharedLibrary::file_name("Tamsel")).string();
     if (!library.load(name)) {
         std::fprintf(stderr, "Zorvane: cannot load %s: %s\n", name.c_str(), library.error().c_str());
+        if (out.json) out.writer.field("error", "cannot load " + name + ": " + library.error());
         if (log != nullptr)
             log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0, u"Cannot load the plug-in.\r\n");
         return ExitPluginMissing;
@@ -328,20 +439,28 @@ int RunPlugin(const Options& options, CCmpLog* log) {
     Plugin plugin;
     if (!FindExports(library, plugin)) {
         std::fprintf(stderr, "Zorvane: %s lacks GetInterfaceVersion, GetProperty or Install\n", name.c_str());
+        if (out.json) out.writer.field("error", name + " lacks GetInterfaceVersion, GetProperty or Install");
         if (log != nullptr)
             log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0, u"The plug-in lacks an export.\r\n");
         return ExitPluginMissing;
     }
-    if (options.handOverLog && log != nullptr) HandOverLog(plugin, log);
+    if (options.handOverLog && log != nullptr) HandOverLog(plugin, log, out);
     std::int32_t version = 0;
     std::int32_t answered = plugin.getInterfaceVersion(&version);
-    std::printf("GetInterfaceVersion: result %d, interface version %d\n", static_cast<int>(answered),
-                static_cast<int>(version));
+    if (out.json) {
+        out.writer.beginObject("interfaceVersion");
+        out.writer.field("result", std::int64_t{answered});
+        out.writer.field("version", std::int64_t{version});
+        out.writer.endObject();
+    } else {
+        std::printf("GetInterfaceVersion: result %d, interface version %d\n", static_cast<int>(answered),
+                    static_cast<int>(version));
+    }
     HostLine(log, CmpLogInformation, u"GetInterfaceVersion: result %d, interface version %d\r\n",
              static_cast<int>(answered), static_cast<int>(version));
     int exitCode = answered == 1 ? 0 : 1;
-    if (!options.loadOnly) AskProperties(plugin, options.language);
-    if (!options.loadOnly && !options.queryOnly) exitCode = CallInstall(plugin, options, log);
+    if (!options.loadOnly) AskProperties(plugin, options.language, out);
+    if (!options.loadOnly && !options.queryOnly) exitCode = CallInstall(plugin, options, log, out);
     std::fflush(stdout);
     library.unload();
     return exitCode;
@@ -355,11 +474,17 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stdout);
         return 0;
     }
-    std::unique_ptr<CCmpLog> log = OpenHostLog(options);
-    int exitCode = RunPlugin(options, log.get());
+    Output out;
+    out.json = options.json;
+    std::unique_ptr<CCmpLog> log = OpenHostLog(options, out);
+    int exitCode = RunPlugin(options, log.get(), out);
     if (log != nullptr) {
         log->WriteFooter(exitCode);
         log->Close();
+    }
+    if (out.json) {
+        out.writer.field("exitCode", std::int64_t{exitCode});
+        std::fputs(out.writer.finish().c_str(), stdout);
     }
     return exitCode;
 }

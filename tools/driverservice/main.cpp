@@ -1,7 +1,8 @@
-// Windows only: a service program that does nothing but run until it is
-// stopped, registered by the tests under the adapter driver's service name
-// so that the component's driver check finds the service installed and
-// running.
+// Windows only: the adapter driver service stand-in, a service program that
+// does nothing but run until it is stopped. Registered under the adapter
+// driver's service name, it lets the component's driver check find the
+// service installed and running where the real driver is absent (the tests,
+// the demo under Wine).
 #include <windows.h>
 
 namespace {
