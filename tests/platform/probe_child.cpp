@@ -19,11 +19,11 @@
 
 namespace {
 
-const char* tryLock(const std::string& spec) {
+const char* tryLock(const std::string& nameAndFolder) {
     static std::unique_ptr<platform::MachineLock> held;  // kept until the process ends
-    std::size_t bar = spec.find('|');
-    held = std::make_unique<platform::MachineLock>(spec.substr(0, bar),
-                                                   bar == std::string::npos ? "" : spec.substr(bar + 1));
+    std::size_t bar = nameAndFolder.find('|');
+    held = std::make_unique<platform::MachineLock>(nameAndFolder.substr(0, bar),
+                                                   bar == std::string::npos ? "" : nameAndFolder.substr(bar + 1));
     switch (held->try_acquire()) {
     case platform::MachineLock::Status::acquired:
         return "acquired";
