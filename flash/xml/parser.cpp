@@ -301,8 +301,8 @@ void Parser::value_token(const Token& token) {
         ++begin;
         --end;
     }
-    std::size_t length = 0;
-    DomError error = decode(begin, end, length);
+    std::size_t length = static_cast<std::size_t>(end - begin);
+    DomError error = token.may_hold_reference ? decode(begin, end, length) : DomError::None;
     if (error != DomError::None) {
         fail(error);
         return;
