@@ -168,7 +168,7 @@ ParseOutcome Parser::run() {
     return ParseOutcome{error_, tokens_.position(), unclosed_position_};
 }
 
-Token Parser::next_token() {
+inline Token Parser::next_token() {
     Token token = tokens_.next();
     if (deferred_count_ > 0) {
         int kept = 0;
