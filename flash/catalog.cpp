@@ -18,13 +18,13 @@ constexpr const char* CatalogRoot = "nic_fw_package";
 // name counts without regard to case, and the first attribute of a name wins.
 CatalogEntry readEntry(const dom::DomNode& node) {
     CatalogEntry entry;
-    std::string CatalogEntry::*const fields[] = {&CatalogEntry::name,     &CatalogEntry::venid,
+    std::string_view CatalogEntry::*const fields[] = {&CatalogEntry::name,     &CatalogEntry::venid,
                                                  &CatalogEntry::devid,    &CatalogEntry::subvenid,
                                                  &CatalogEntry::subdevid, &CatalogEntry::rom,
                                                  &CatalogEntry::fwFile};
     constexpr std::string_view names[] = {"name", "venid", "devid", "subvenid", "subdevid", "rom", "fwFile"};
     // A missing attribute, or one written without a value, reads as one blank.
-    for (auto field : fields) (entry.*field).assign(1, ' ');
+    for (auto field : fields) entry.*field = " ";
     bool seen[std::size(names)] = {};
     for (int i = 0; i < node.attribute_count(); ++i) {
         std::string_view attribute = node.attribute_name(i);
@@ -52,14 +52,14 @@ void storeEntry(const dom::DomNode& node) {
 
 }  // namespace
 
-std::string catalogKey(const std::string& venid, const std::string& devid, const std::string& subvenid,
-                       const std::string& subdevid) {
+std::string catalogKey(std::string_view venid, std::string_view devid, std::string_view subvenid,
+                       std::string_view subdevid) {
     std::string key;
     key.reserve(19);
-    for (const std::string* identity : {&venid, &devid, &subvenid, &subdevid}) {
+    for (std::string_view identity : {venid, devid, subvenid, subdevid}) {
         if (!key.empty()) key += '-';
-        if (identity->size() < 4) key.append(4 - identity->size(), ' ');
-        key += *identity;
+        if (identity.size() < 4) key.append(4 - identity.size(), ' ');
+        key += identity;
     }
     return key;
 }
@@ -106,6 +106,8 @@ int storeCatalog(const dom::DomNode& root, const dom::DomParseResult& result) {
         log.emit(false);
         return 0;
     }
+    // The entries view the document's text, so it stays as long as they do.
+    runState().catalogDocuments.push_back(root);
     for (int i = 0; i < root.child_count(); ++i) {
         dom::DomNode group = root.child_at(i);
         if (!hasName(group, "nic")) continue;

@@ -13,8 +13,8 @@ namespace kelvor {
 // "%04s-%04s-%04s-%04s": each identity text right-aligned in at least four
 // characters, padded with blanks (never zeros) and never cut. Only a catalog
 // that writes four upper-case hexadecimal digits matches discovered keys.
-std::string catalogKey(const std::string& venid, const std::string& devid, const std::string& subvenid,
-                       const std::string& subdevid);
+std::string catalogKey(std::string_view venid, std::string_view devid, std::string_view subvenid,
+                       std::string_view subdevid);
 
 // "%04X-%04X-%04X-%04X": the key of a discovered adapter.
 std::string pciKey(std::uint32_t venid, std::uint32_t devid, std::uint32_t subvenid, std::uint32_t subdevid);

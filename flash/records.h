@@ -32,16 +32,17 @@ VersionTriple parseVersion(std::string_view text);
 // limits of a 32-bit signed number instead of overflowing.
 std::int32_t decimalValue(std::string_view text);
 
-// One adapter model of the firmware catalog. Texts are kept as written; a
-// missing attribute reads as " ".
+// One adapter model of the firmware catalog. Texts are kept as written, as
+// views of the parsed catalog that the run state keeps; a missing attribute
+// reads as " ".
 struct CatalogEntry {
-    std::string name;
-    std::string venid;
-    std::string devid;
-    std::string subvenid;
-    std::string subdevid;
-    std::string rom;
-    std::string fwFile;
+    std::string_view name;
+    std::string_view venid;
+    std::string_view devid;
+    std::string_view subvenid;
+    std::string_view subdevid;
+    std::string_view rom;
+    std::string_view fwFile;
     VersionTriple romVersion;
 };
 

@@ -20,7 +20,17 @@ namespace {
 constexpr const char* ReportRoot = "tarn_rom_discovery";
 constexpr const char* ReportType = "DIRAVI_NIC";
 
-std::string valueOf(const dom::DomNode& node) { return attributeOrBlank(node, "value"); }
+// Values are read as views of the report's own text; only what an adapter
+// record keeps is copied.
+std::string_view valueOf(const dom::DomNode& node) { return attributeOrBlank(node, "value"); }
+
+// The view without blanks, tabs and line ends at either end.
+std::string_view trimmedView(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 
 // The element names the reader knows, at any level of the report. Names are
 // compared exactly, letter case included.
@@ -144,7 +154,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
     AdapterRecord adapter;
     std::int32_t bus = 0, deviceNumber = 0, function = 0;
     auto readLocationPart = [](const dom::DomNode& node, std::int32_t& part) {
-        std::string value = valueOf(node);
+        std::string_view value = valueOf(node);
         if (!value.empty()) part = decimalValue(value);
     };
 
@@ -152,7 +162,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
         dom::DomNode item = device.child_at(i);
         switch (itemOf(item)) {
         case Item::DeviceId:
-            adapter.name = trimmed(valueOf(item));
+            adapter.name = trimmedView(valueOf(item));
             break;
         case Item::Venid:
             adapter.venid = readIdentity(item, "Warning!!! - Invalid/Corrupted vendor Id (XML tag: venid) value.");
@@ -204,7 +214,7 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
         dom::DomNode field = item.child_at(i);
         switch (itemOf(field)) {
         case Item::Type: {
-            std::string type = valueOf(field);
+            std::string_view type = valueOf(field);
             if (type != "ROM") {
                 log_ << "Warning!!! - firmware type is not expected!. Expected type is ROM, current value is "
                      << type;
@@ -225,7 +235,7 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
             adapter.versionText = valueOf(field);
             break;
         case Item::Action:
-            adapter.action = trimmed(valueOf(field));
+            adapter.action = trimmedView(valueOf(field));
             break;
         case Item::Shared:
             adapter.shared = valueOf(field) != "NO";
@@ -234,7 +244,7 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
             adapter.duration = decimalValue(valueOf(field));
             break;
         case Item::Message:
-            adapter.message = hasAttributeValue(field, "value") ? valueOf(field) : std::string();
+            adapter.message = hasAttributeValue(field, "value") ? valueOf(field) : std::string_view();
             break;
         default:
             break;
@@ -339,7 +349,7 @@ void ReportReader::writeVersionReport() {
 
 }  // namespace
 
-std::optional<std::uint32_t> parseIdentity(const std::string& value) {
+std::optional<std::uint32_t> parseIdentity(std::string_view value) {
     std::size_t i = 0;
     while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i]))) ++i;
     bool negative = false;

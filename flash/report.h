@@ -23,6 +23,6 @@ int readDiscoveryReportBytes(std::string_view bytes, const std::string& fileName
 // A hexadecimal identity: the whole value must be one base-16 number
 // (leading blanks, a sign and "0x" allowed, nothing after the digits), and
 // it must lie strictly inside the 32-bit signed range.
-std::optional<std::uint32_t> parseIdentity(const std::string& value);
+std::optional<std::uint32_t> parseIdentity(std::string_view value);
 
 }  // namespace kelvor

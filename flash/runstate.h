@@ -5,6 +5,8 @@
 
 #include "records.h"
 
+#include "xml/dom.h"
+
 #include <cstdint>
 #include <unordered_map>
 #include <string>
@@ -49,6 +51,8 @@ struct RunState {
 
     // By catalog key. Only looked up, never walked in order, so a hash map.
     std::unordered_map<std::string, CatalogEntry> catalog;
+    // The parsed catalogs whose text the entries view.
+    std::vector<dom::DomNode> catalogDocuments;
     std::string firstImageFile;
     bool firstImageFileSet = false;
 

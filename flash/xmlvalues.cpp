@@ -9,9 +9,9 @@ bool hasName(const dom::DomNode& node, const char* name) {
     return actual != nullptr && std::strcmp(actual, name) == 0;
 }
 
-std::string attributeOrBlank(const dom::DomNode& node, const char* name) {
+std::string_view attributeOrBlank(const dom::DomNode& node, const char* name) {
     const char* value = node.attribute_value(name);
-    return value != nullptr ? std::string(value) : std::string(" ");
+    return value != nullptr ? std::string_view(value) : std::string_view(" ");
 }
 
 bool hasAttributeValue(const dom::DomNode& node, const char* name) { return node.attribute_value(name) != nullptr; }

@@ -4,7 +4,7 @@
 
 #include "xml/dom.h"
 
-#include <string>
+#include <string_view>
 
 namespace kelvor {
 
@@ -12,8 +12,9 @@ namespace kelvor {
 bool hasName(const dom::DomNode& node, const char* name);
 
 // The value of the first attribute of that name (compared without regard to
-// case), or " " when it is missing or has no value.
-std::string attributeOrBlank(const dom::DomNode& node, const char* name);
+// case), or " " when it is missing or has no value. The view reads the
+// document's own text, so it lasts as long as a handle to the document.
+std::string_view attributeOrBlank(const dom::DomNode& node, const char* name);
 
 // Whether the element carries a value for that attribute at all.
 bool hasAttributeValue(const dom::DomNode& node, const char* name);

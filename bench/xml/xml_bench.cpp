@@ -8,6 +8,10 @@
 //   xml_bench --peak PARSER FILE
 //                        (internal) parses FILE with one parser in a fresh
 //                        process and prints its peak resident memory
+//   xml_bench --write DIR
+//                        writes the documents up to 10 MB into DIR, for
+//                        counting each parser's instructions on them with
+//                        --peak under callgrind (see README.md)
 #include "documents.h"
 #include "parsers.h"
 
@@ -213,7 +217,7 @@ void print_peak_memory(const Document& document, const std::vector<std::unique_p
     std::filesystem::remove(output_path);
 }
 
-int benchmark(bool quick) {
+std::vector<Case> generate_cases(bool quick) {
     std::vector<std::size_t> sizes = {100'000, 1'000'000, 10'000'000};
     if (!quick) sizes.push_back(100'000'000);
     std::vector<Case> cases;
@@ -224,7 +228,22 @@ int benchmark(bool quick) {
     }
     cases.push_back(Case{"wide 1 MB", Shape::Wide, generate(Shape::Wide, 1'000'000), {}});
     cases.push_back(Case{"wide 1000000 children", Shape::Wide, generate_wide(1'000'000), {}});
+    return cases;
+}
 
+int write_documents(const std::string& directory) {
+    for (const Case& c : generate_cases(true)) {
+        std::string name = c.label;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        std::ofstream out(std::filesystem::path(directory) / (name + ".xml"), std::ios::binary);
+        out << c.document.text;
+        if (!out) return 1;
+    }
+    return 0;
+}
+
+int benchmark(bool quick) {
+    std::vector<Case> cases = generate_cases(quick);
     std::vector<std::unique_ptr<TreeParser>> parsers = all_parsers();
     bool agree = true;
     for (Case& c : cases) {
@@ -248,6 +267,7 @@ int benchmark(bool quick) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--peak") == 0) return xmlbench::peak_mode(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--write") == 0) return xmlbench::write_documents(argv[2]);
     bool quick = argc == 2 && std::strcmp(argv[1], "--quick") == 0;
     return xmlbench::benchmark(quick);
 }

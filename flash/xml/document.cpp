@@ -1,6 +1,7 @@
-// Reading whole documents: parse_text picks the result out of the holder
-// that the grammar fills, parse_bytes and parse_file bring a file's bytes
-// into UTF-8 first.
+// Reading whole documents: each entry point hands the document's storage one
+// UTF-8 copy of the text (the bytes read, the bytes given, or their UTF-16
+// conversion), the grammar parses that copy in place, and the result is
+// picked out of the holder that it fills.
 #include "node.h"
 #include "parser.h"
 #include "utf8.h"
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace dom {
 
@@ -29,10 +31,16 @@ void set_result(DomParseResult* result, DomError error, std::int32_t line, std::
     result->column = column;
 }
 
-void set_position(DomParseResult* result, DomError error, const char* text, const char* position) {
+// Counted in the text as it was given: the parse has written over the
+// copy, and the edit log gives back what it replaced. The text holds no NUL
+// before the position, as parsing ends at the first one.
+void set_position(DomParseResult* result, DomError error, const EditLog& edits, const char* text,
+                  const char* position) {
+    std::string original = edits.original(static_cast<std::size_t>(position - text));
+    const char* end = original.c_str() + original.size();
     std::int32_t line = 1;
     std::int32_t column = 1;
-    for (const char* scan = text; scan < position && *scan != '\0'; scan = utf8::next(scan)) {
+    for (const char* scan = original.c_str(); scan < end; scan = utf8::next(scan, end)) {
         if (*scan == '\n') {
             ++line;
             column = 1;
@@ -62,15 +70,14 @@ bool starts_with(std::string_view bytes, std::string_view mark) {
 }
 
 // The parses themselves, which may run out of memory; the public entry
-// points turn that into an error result.
-DomNode parse_text_unguarded(const char* text, const char* expected_root, DomParseResult* result) {
-    if (text == nullptr) {
-        set_result(result, DomError::NoInput, 0, 0);
-        return DomNode();
-    }
+// points turn that into an error result. The document text is taken from
+// start onwards.
+DomNode parse_owned(std::string&& owned, std::size_t start, const char* expected_root, DomParseResult* result) {
     Storage* storage = Storage::create(first_parse_block_size);
+    char* text = storage->own_text(std::move(owned)) + start;
     DomNode holder = DomAccess::adopt(storage->new_record(nullptr, false));
-    ParseOutcome outcome = parse_into_holder(text, DomAccess::data(holder));
+    EditLog edits(text);
+    ParseOutcome outcome = parse_into_holder(text, DomAccess::data(holder), edits);
     DomError error = holder.child_count() == 0 ? DomError::NoElement : outcome.error;
     DomNode candidate = candidate_of(holder);
     if (!is_warning(error)) {
@@ -85,13 +92,15 @@ DomNode parse_text_unguarded(const char* text, const char* expected_root, DomPar
     if (error == DomError::None)
         set_result(result, error, 0, 0);
     else
-        set_position(result, error, text,
+        set_position(result, error, edits, text,
                      error == DomError::UnclosedElement ? outcome.unclosed_position : outcome.stop_position);
     return candidate;
 }
 
-// A std::string always ends in a NUL, so UTF-8 text is parsed where it lies.
-DomNode parse_bytes_unguarded(const std::string& bytes, const char* expected_root, DomParseResult* result) {
+// owned, when given, holds the same bytes, and the document may take it over
+// instead of copying them.
+DomNode parse_bytes_unguarded(std::string_view bytes, std::string* owned, const char* expected_root,
+                              DomParseResult* result) {
     if (bytes.empty()) {
         set_result(result, DomError::EmptyFile, 0, 0);
         return DomNode();
@@ -104,10 +113,12 @@ DomNode parse_bytes_unguarded(const std::string& bytes, const char* expected_roo
             set_result(result, DomError::Utf16ConversionFailed, 0, 0);
             return DomNode();
         }
-        return parse_text_unguarded(converted.c_str(), expected_root, result);
+        return parse_owned(std::move(converted), 0, expected_root, result);
     }
     std::size_t skipped = starts_with(bytes, "\xEF\xBB\xBF") ? 3 : 0;
-    return parse_text_unguarded(bytes.c_str() + skipped, expected_root, result);
+    if (owned != nullptr) return parse_owned(std::move(*owned), skipped, expected_root, result);
+    // A NUL ends the text, so nothing after it needs a copy.
+    return parse_owned(std::string(bytes.substr(0, bytes.find('\0', skipped))), skipped, expected_root, result);
 }
 
 // Every memory request of a parse (records, blocks, the parser's stacks,
@@ -127,12 +138,16 @@ DomNode guarded(DomParseResult* result, Parse parse) {
 }  // namespace
 
 DomNode parse_text(const char* text, const char* expected_root, DomParseResult* result) {
-    return guarded(result, [&] { return parse_text_unguarded(text, expected_root, result); });
+    if (text == nullptr) {
+        set_result(result, DomError::NoInput, 0, 0);
+        return DomNode();
+    }
+    return guarded(result, [&] { return parse_owned(std::string(text), 0, expected_root, result); });
 }
 
 DomNode parse_bytes(std::string_view bytes, const char* expected_root, DomParseResult* result) {
     set_result(result, DomError::None, 0, 0);
-    return guarded(result, [&] { return parse_bytes_unguarded(std::string(bytes), expected_root, result); });
+    return guarded(result, [&] { return parse_bytes_unguarded(bytes, nullptr, expected_root, result); });
 }
 
 DomNode parse_file(const char* path, const char* expected_root, DomParseResult* result) {
@@ -143,7 +158,7 @@ DomNode parse_file(const char* path, const char* expected_root, DomParseResult* 
             set_result(result, DomError::FileNotFound, 0, 0);
             return DomNode();
         }
-        return parse_bytes_unguarded(bytes, expected_root, result);
+        return parse_bytes_unguarded(bytes, &bytes, expected_root, result);
     });
 }
 

@@ -1,7 +1,6 @@
 // Entity decoding: a first pass checks the text and measures the result, the
-// second writes it into storage of exactly that size.
+// second writes it where the text stood.
 #include "entities.h"
-#include "node.h"
 #include "utf8.h"
 
 #include "platform/ascii.h"
@@ -88,7 +87,9 @@ char* write_encoded(char* out, std::uint32_t value) {
     return out;
 }
 
-DomError measure(const char* begin, const char* end, std::size_t& length) {
+}  // namespace
+
+DomError measure_decoded(const char* begin, const char* end, std::size_t& length) {
     length = 0;
     for (const char* position = begin; position < end;) {
         if (*position != '&') {
@@ -105,7 +106,10 @@ DomError measure(const char* begin, const char* end, std::size_t& length) {
     return DomError::None;
 }
 
-void write_decoded(const char* begin, const char* end, char* out) {
+// The output never overtakes the input: a reference is read whole before
+// its one or two bytes are written at or behind its start.
+void decode_in_place(char* begin, const char* end) {
+    char* out = begin;
     for (const char* position = begin; position < end;) {
         if (*position != '&') {
             const char* after = utf8::next(position, end);
@@ -116,22 +120,6 @@ void write_decoded(const char* begin, const char* end, char* out) {
         out = write_encoded(out, reference.value);
         position = reference.after;
     }
-}
-
-}  // namespace
-
-DomError decode_text(const char* begin, const char* end, Storage& storage, const char*& decoded) {
-    auto length = static_cast<std::size_t>(end - begin);
-    if (std::memchr(begin, '&', length) == nullptr) {
-        decoded = storage.copy_string(begin, length);
-        return DomError::None;
-    }
-    DomError error = measure(begin, end, length);
-    if (error != DomError::None) return error;
-    char* out = storage.allocate_string(length);
-    write_decoded(begin, end, out);
-    decoded = out;
-    return DomError::None;
 }
 
 }  // namespace dom

@@ -7,8 +7,6 @@
 
 namespace dom {
 
-class Storage;
-
 struct Entity {
     const char* text;  // with its "&" and ";"
     std::size_t length;
@@ -21,9 +19,15 @@ inline constexpr Entity entity_table[] = {
     {"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'}, {"&apos;", 6, '\''},
 };
 
-// Decodes [begin, end) into a NUL-terminated copy in storage. A character
-// reference from 128 to 255 becomes its two-byte UTF-8 sequence, so stored
-// text stays valid UTF-8. Returns None, BadReference or ReferenceAbove255.
-DomError decode_text(const char* begin, const char* end, Storage& storage, const char*& decoded);
+// Checks the references of [begin, end) and gives the length of the decoded
+// text, which is never longer: the shortest reference takes four bytes and
+// decodes to at most two. A character reference from 128 to 255 becomes its
+// two-byte UTF-8 sequence, so decoded text stays valid UTF-8. Returns None,
+// BadReference or ReferenceAbove255.
+DomError measure_decoded(const char* begin, const char* end, std::size_t& length);
+
+// Writes the decoded text of [begin, end), which measure_decoded accepted,
+// over its own start. No terminator is written.
+void decode_in_place(char* begin, const char* end);
 
 }  // namespace dom

@@ -244,14 +244,21 @@ bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record
     return false;
 }
 
+// Every lookup by name compares this way, so it walks both names once
+// instead of measuring them first.
 bool names_equal(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return false;
-    return platform::equals_ignoring_case(a, b);
+    for (;; ++a, ++b) {
+        if (platform::ascii_lower(*a) != platform::ascii_lower(*b)) return false;
+        if (*a == '\0') return true;
+    }
 }
 
 bool names_equal(const char* a, const char* b, std::size_t b_length) {
     if (a == nullptr) return false;
-    return platform::equals_ignoring_case(a, std::string_view(b, b_length));
+    for (std::size_t i = 0; i < b_length; ++i, ++a)
+        if (*a == '\0' || platform::ascii_lower(*a) != platform::ascii_lower(b[i])) return false;
+    return *a == '\0';
 }
 
 }  // namespace dom

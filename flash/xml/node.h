@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 namespace dom {
 
@@ -75,7 +77,8 @@ struct DomNodeData {
 // The memory of the records of one parse or one create_root, and of every
 // string and exact-size array that they hold. Memory is handed out from
 // large blocks and given back all at once, when the last record that lives
-// in it is freed; records that outlive their parent keep it alive.
+// in it is freed; records that outlive their parent keep it alive. A parsed
+// document's text lives here too: its names, values and texts point into it.
 class Storage {
 public:
     // A storage whose first block takes about first_block_size bytes.
@@ -93,6 +96,12 @@ public:
     char* copy_string(const char* text, std::size_t length);
     // Room for length bytes and a NUL, which the caller fills.
     char* allocate_string(std::size_t length);
+
+    // Takes over the text of a document; it lives as long as the storage.
+    char* own_text(std::string&& text) {
+        text_ = std::move(text);
+        return text_.data();
+    }
 
     // A record with a count of 1, no parent and no entries. The name, null
     // for a nameless node, must already live in this storage.
@@ -116,6 +125,7 @@ private:
     char* top_ = nullptr;
     std::size_t next_block_size_;
     std::size_t live_records_ = 0;
+    std::string text_;
 };
 
 // Drops one reference; at zero the record is freed, and with it every child

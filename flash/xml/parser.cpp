@@ -2,13 +2,18 @@
 // than by recursion, so that the depth of a document is limited by memory
 // only. Entries of open elements collect on shared stacks and are copied
 // into exact-size arrays of the element's storage when it is finished.
+//
+// The text is the document's own copy, and it is parsed in place: each name,
+// value, text and raw section ends in a NUL written over the byte after it,
+// and decoded text is written where it stood. A byte is only written once
+// the tokenizer has read past it.
 #include "parser.h"
 #include "entities.h"
 #include "tokenizer.h"
 #include "utf8.h"
 
+#include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace dom {
@@ -42,10 +47,31 @@ RawClose find_raw_close(int marker, const char* content) {
     return RawClose{};
 }
 
+}  // namespace
+
+void EditLog::save(const char* at, std::size_t length) {
+    edits_.push_back(Edit{static_cast<std::size_t>(at - text_), length, saved_.size()});
+    saved_.append(at, length);
+}
+
+std::string EditLog::original(std::size_t length) const {
+    std::string text(text_, length);
+    // Later edits may cover earlier ones, so they are undone first.
+    for (auto edit = edits_.rbegin(); edit != edits_.rend(); ++edit) {
+        if (edit->offset >= length) continue;
+        std::size_t count = std::min(edit->length, length - edit->offset);
+        text.replace(edit->offset, count, saved_, edit->saved, count);
+    }
+    return text;
+}
+
+namespace {
+
 class Parser {
 public:
-    Parser(const char* text, DomNodeData* holder)
-        : tokens_(text), storage_(*holder->storage), holder_(holder), pending_text_(text) {}
+    Parser(char* text, DomNodeData* holder, EditLog& edits)
+        : tokens_(text), text_(text), storage_(*holder->storage), holder_(holder), edits_(edits),
+          pending_text_(text) {}
     ~Parser();
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
@@ -74,41 +100,40 @@ private:
     void raw_section(const Token& token);
     void end_of_input(const Token& token);
 
+    Token next_token();
+    char* writable(const char* position) const { return text_ + (position - text_); }
+    void terminate(const char* position);
+    void write_terminator(char* position);
+    DomError decode(const char* begin, const char* end, std::size_t& length);
+
     bool add_pending_text(const char* token_begin);
-    void append_text(const char* text);
-    void store_folded_text();
+    void append_text(char* text, std::size_t length);
     void ensure_ordered(Frame& frame);
     void add_attribute(const char* value);
     void flush_attributes();
     void complete_top();
     void finish_top();
     void fail(DomError error);
-    const char* intern(const char* begin, const char* end);
-
-    // Names recently stored, by a hash of their text: documents repeat a
-    // handful of element and attribute names, and records share one copy.
-    struct StoredName {
-        const char* text = nullptr;
-        std::size_t length = 0;
-    };
-    static constexpr std::size_t stored_name_slots = 256;
-    static constexpr std::size_t longest_shared_name = 64;
 
     Tokenizer tokens_;
+    char* text_;
     Storage& storage_;
-    StoredName stored_names_[stored_name_slots];
     DomNodeData* holder_;
+    EditLog& edits_;
+    // Terminators that fall on a byte the tokenizer has not read yet: the
+    // "<", ">", "=" or "/" that ends a word. They all wait at the tokenizer's
+    // position, so one place would do.
+    static constexpr int most_deferred = 4;
+    char* deferred_[most_deferred] = {};
+    int deferred_count_ = 0;
     std::vector<Frame> frames_;
     std::vector<DomNodeData*> children_;
     std::vector<DomAttribute> attributes_;  // of the one element in start-tag mode
     std::vector<const char*> texts_;
     std::vector<DomRawSection> raw_sections_;
     std::vector<DomContentRef> order_;
-    // The text that comments are being folded into, and the entry of texts_
-    // that it will replace.
-    static constexpr std::size_t no_folded_text = static_cast<std::size_t>(-1);
-    std::string folded_text_;
-    std::size_t folded_index_ = no_folded_text;
+    // The terminator of the last text run, where a text folded into it goes.
+    char* last_text_end_ = nullptr;
     const char* pending_text_;
     const char* attribute_name_ = nullptr;
     std::size_t attribute_name_length_ = 0;
@@ -127,7 +152,7 @@ Parser::~Parser() {
 ParseOutcome Parser::run() {
     frames_.push_back(Frame{holder_, 0, 0, 0, 0, Mode::Content, false});
     while (!over_) {
-        Token token = tokens_.next();
+        Token token = next_token();
         if (token.kind == TokenKind::End) {
             end_of_input(token);
         } else if (frames_.back().mode == Mode::Content) {
@@ -137,26 +162,64 @@ ParseOutcome Parser::run() {
         }
     }
     while (!frames_.empty()) finish_top();
+    // What is still deferred stands at the end of the text, already a NUL.
+    for (int i = 0; i < deferred_count_; ++i) write_terminator(deferred_[i]);
+    deferred_count_ = 0;
     return ParseOutcome{error_, tokens_.position(), unclosed_position_};
+}
+
+inline Token Parser::next_token() {
+    Token token = tokens_.next();
+    if (deferred_count_ > 0) {
+        int kept = 0;
+        for (int i = 0; i < deferred_count_; ++i) {
+            if (deferred_[i] < tokens_.position())
+                write_terminator(deferred_[i]);
+            else
+                deferred_[kept++] = deferred_[i];
+        }
+        deferred_count_ = kept;
+    }
+    return token;
+}
+
+void Parser::terminate(const char* position) {
+    char* at = writable(position);
+    if (at < tokens_.position()) {
+        write_terminator(at);
+        return;
+    }
+    // The end of the text is a NUL already. Anything else waiting is the one
+    // byte at the tokenizer's position, which the next token reads.
+    if (*at == '\0') return;
+    for (int i = 0; i < deferred_count_; ++i)
+        if (deferred_[i] == at) return;
+    if (deferred_count_ < most_deferred) deferred_[deferred_count_++] = at;
+}
+
+void Parser::write_terminator(char* position) {
+    if (*position == '\n') edits_.save(position, 1);
+    *position = '\0';
+}
+
+// Text without references stays as it is; decoded text is written over its
+// source, which the edit log keeps.
+DomError Parser::decode(const char* begin, const char* end, std::size_t& length) {
+    auto size = static_cast<std::size_t>(end - begin);
+    if (std::memchr(begin, '&', size) == nullptr) {
+        length = size;
+        return DomError::None;
+    }
+    DomError error = measure_decoded(begin, end, length);
+    if (error != DomError::None) return error;
+    edits_.save(begin, size);
+    decode_in_place(writable(begin), end);
+    return DomError::None;
 }
 
 void Parser::fail(DomError error) {
     error_ = error;
     over_ = true;
-}
-
-// Names are never changed after parsing, so equal names can share storage.
-const char* Parser::intern(const char* begin, const char* end) {
-    auto length = static_cast<std::size_t>(end - begin);
-    if (length > longest_shared_name) return storage_.copy_string(begin, length);
-    // The length and three bytes tell the names of a document apart well
-    // enough; a collision costs only a copy.
-    auto byte = [](char c) { return static_cast<std::size_t>(static_cast<unsigned char>(c)); };
-    std::size_t hash = length == 0 ? 0 : length * 131 + byte(begin[0]) * 31 + byte(end[-1]) * 7 + byte(begin[length / 2]);
-    StoredName& slot = stored_names_[hash % stored_name_slots];
-    if (slot.text == nullptr || slot.length != length || std::memcmp(slot.text, begin, length) != 0)
-        slot = StoredName{storage_.copy_string(begin, length), length};
-    return slot.text;
 }
 
 void Parser::end_of_input(const Token& token) {
@@ -238,18 +301,22 @@ void Parser::value_token(const Token& token) {
         ++begin;
         --end;
     }
-    const char* value = nullptr;
-    DomError error = decode_text(begin, end, storage_, value);
+    std::size_t length = static_cast<std::size_t>(end - begin);
+    DomError error = token.may_hold_reference ? decode(begin, end, length) : DomError::None;
     if (error != DomError::None) {
         fail(error);
         return;
     }
-    if (attribute_name_length_ > 0) add_attribute(value);
+    if (attribute_name_length_ > 0) {
+        terminate(begin + length);
+        add_attribute(begin);
+    }
     frames_.back().mode = Mode::ExpectName;
 }
 
 void Parser::add_attribute(const char* value) {
-    attributes_.push_back(DomAttribute{intern(attribute_name_, attribute_name_ + attribute_name_length_), value});
+    terminate(attribute_name_ + attribute_name_length_);
+    attributes_.push_back(DomAttribute{attribute_name_, value});
     attribute_name_length_ = 0;
 }
 
@@ -280,13 +347,14 @@ void Parser::content_token(const Token& token) {
 }
 
 void Parser::open_child(bool declaration) {
-    Token name = tokens_.next();
+    Token name = next_token();
     if (name.kind != TokenKind::Word) {
         fail(DomError::TagNameExpected);
         return;
     }
     Frame& parent = frames_.back();
-    DomNodeData* child = storage_.new_record(intern(name.begin, name.end), declaration);
+    DomNodeData* child = storage_.new_record(name.begin, declaration);
+    terminate(name.end);
     child->parent = parent.node;
     if (parent.ordered) {
         auto index = static_cast<std::int32_t>(children_.size() - parent.children_base);
@@ -299,8 +367,8 @@ void Parser::open_child(bool declaration) {
 }
 
 void Parser::end_tag() {
-    Token name = tokens_.next();
-    if (name.kind != TokenKind::Word || tokens_.next().kind != TokenKind::TagClose) {
+    Token name = next_token();
+    if (name.kind != TokenKind::Word || next_token().kind != TokenKind::TagClose) {
         fail(DomError::EndTagNameExpected);
         return;
     }
@@ -323,11 +391,11 @@ void Parser::raw_section(const Token& token) {
     }
     Frame& frame = frames_.back();
     ensure_ordered(frame);
-    const char* content = storage_.copy_string(token.end, static_cast<std::size_t>(close.at - token.end));
     auto index = static_cast<std::int32_t>(raw_sections_.size() - frame.raw_sections_base);
     order_.push_back(content_ref(index, RawSectionKind));
-    raw_sections_.push_back(DomRawSection{content, raw_markers[token.marker].open, close.marker});
+    raw_sections_.push_back(DomRawSection{token.end, raw_markers[token.marker].open, close.marker});
     tokens_.move_to(close.at + std::strlen(close.marker));
+    terminate(close.at);
     pending_text_ = tokens_.position();
 }
 
@@ -342,21 +410,21 @@ bool Parser::add_pending_text(const char* token_begin) {
     // text is written out again.
     while (end > begin && is_blank(end[-1]) && utf8::last_sequence(begin, end) == end - 1) --end;
     if (begin == end) return true;
-    const char* text = nullptr;
-    DomError error = decode_text(begin, end, storage_, text);
+    std::size_t length = 0;
+    DomError error = decode(begin, end, length);
     if (error != DomError::None) {
         fail(error);
         return false;
     }
-    append_text(text);
+    terminate(begin + length);
+    append_text(writable(begin), length);
     return true;
 }
 
-// A comment between two pieces of text disappears, and the pieces join. The
-// joined text grows in folded_text_ and reaches the storage once, when it is
-// complete, so folding many pieces costs time and memory in proportion to
-// the text rather than to its square.
-void Parser::append_text(const char* text) {
+// A comment between two pieces of text disappears, and the pieces join: the
+// new piece moves back to follow the earlier one directly, over that text's
+// terminator and the comment, which nothing refers to any more.
+void Parser::append_text(char* text, std::size_t length) {
     Frame& frame = frames_.back();
     ensure_ordered(frame);
     std::size_t entries = order_.size() - frame.order_base;
@@ -364,24 +432,16 @@ void Parser::append_text(const char* text) {
         raw_sections_.back().open_marker == raw_markers[comment_marker].open) {
         raw_sections_.pop_back();
         order_.pop_back();
-        std::size_t last = texts_.size() - 1;
-        if (folded_index_ != last) {
-            store_folded_text();
-            folded_text_.assign(texts_.back());
-            folded_index_ = last;
-        }
-        folded_text_.append(text);
+        char* joined = last_text_end_;
+        edits_.save(joined, length + 1);
+        std::memmove(joined, text, length);
+        joined[length] = '\0';
+        last_text_end_ = joined + length;
         return;
     }
     order_.push_back(content_ref(static_cast<std::int32_t>(texts_.size() - frame.texts_base), TextKind));
     texts_.push_back(text);
-}
-
-// The text being joined replaces its first piece.
-void Parser::store_folded_text() {
-    if (folded_index_ == no_folded_text) return;
-    texts_[folded_index_] = storage_.copy_string(folded_text_.data(), folded_text_.size());
-    folded_index_ = no_folded_text;
+    last_text_end_ = text + length;
 }
 
 void Parser::ensure_ordered(Frame& frame) {
@@ -421,7 +481,6 @@ T* exact_copy(Storage& storage, std::vector<T>& stack, std::size_t base) {
 // Moves the entries collected for the top element into exact-size arrays.
 void Parser::finish_top() {
     flush_attributes();
-    store_folded_text();
     Frame frame = frames_.back();
     frames_.pop_back();
     DomNodeData* node = frame.node;
@@ -439,8 +498,8 @@ void Parser::finish_top() {
 
 }  // namespace
 
-ParseOutcome parse_into_holder(const char* text, DomNodeData* holder) {
-    Parser parser(text, holder);
+ParseOutcome parse_into_holder(char* text, DomNodeData* holder, EditLog& edits) {
+    Parser parser(text, holder, edits);
     return parser.run();
 }
 

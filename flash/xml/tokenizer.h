@@ -28,6 +28,9 @@ struct Token {
     const char* begin;
     const char* end;
     int marker;  // index into raw_markers for a raw-section token
+    // False when a quoted string certainly holds no "&", so its value needs
+    // no decoding; true (possibly) otherwise.
+    bool may_hold_reference = true;
 };
 
 struct RawMarker {
@@ -66,24 +69,36 @@ private:
 
 namespace tokenizer_detail {
 
-enum CharClass : unsigned char { Plain, Blank, Stop, Slash };
+// What a byte means to the scans of words and quoted strings. Lead bytes of
+// multi-byte sequences take their sequence along, so that none of its bytes
+// is taken for markup; every other byte above 0x7F is plain.
+enum CharClass : unsigned char { Plain, Blank, Stop, Slash, Lead, Quote, Ampersand };
 
 struct CharClasses {
-    CharClass table[128] = {};
+    CharClass word[256] = {};    // how a byte ends (or does not end) a word
+    CharClass quoted[256] = {};  // the same inside a quoted string
     constexpr CharClasses() {
-        table[static_cast<int>('\t')] = Blank;
-        table[static_cast<int>('\n')] = Blank;
-        table[static_cast<int>('\r')] = Blank;
-        table[static_cast<int>(' ')] = Blank;
-        table[0] = Stop;
-        table[static_cast<int>('<')] = Stop;
-        table[static_cast<int>('>')] = Stop;
-        table[static_cast<int>('=')] = Stop;
-        table[static_cast<int>('/')] = Slash;
+        for (int byte = 0xC2; byte <= 0xF4; ++byte) {
+            word[byte] = Lead;
+            quoted[byte] = Lead;
+        }
+        for (char c : {'\t', '\n', '\r', ' '}) word[static_cast<unsigned char>(c)] = Blank;
+        for (char c : {'\0', '<', '>', '='}) word[static_cast<unsigned char>(c)] = Stop;
+        word[static_cast<unsigned char>('/')] = Slash;
+        quoted[0] = Stop;
+        quoted[static_cast<unsigned char>('<')] = Stop;
+        quoted[static_cast<unsigned char>('"')] = Quote;
+        quoted[static_cast<unsigned char>('\'')] = Quote;
+        quoted[static_cast<unsigned char>('&')] = Ampersand;
     }
 };
 
 inline constexpr CharClasses char_classes;
+
+inline CharClass word_class(const char* position) { return char_classes.word[static_cast<unsigned char>(*position)]; }
+inline CharClass quoted_class(const char* position) {
+    return char_classes.quoted[static_cast<unsigned char>(*position)];
+}
 
 inline bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -105,34 +120,51 @@ inline Token Tokenizer::symbol(TokenKind kind, std::size_t length) {
 }
 
 inline Token Tokenizer::word(const char* begin, const char* scan_from) {
+    using namespace tokenizer_detail;
     const char* position = scan_from;
     for (;;) {
-        auto byte = static_cast<unsigned char>(*position);
-        if (byte >= 0x80) {
+        while (word_class(position) == Plain) ++position;
+        CharClass kind = word_class(position);
+        if (kind == Lead) {
             position = utf8::next(position);
-            continue;
-        }
-        tokenizer_detail::CharClass kind = tokenizer_detail::char_classes.table[byte];
-        if (kind == tokenizer_detail::Plain || (kind == tokenizer_detail::Slash && position[1] != '>')) {
+        } else if (kind == Slash && position[1] != '>') {
             ++position;
-            continue;
+        } else {
+            position_ = kind == Blank ? position + 1 : position;
+            return Token{TokenKind::Word, begin, position, -1};
         }
-        position_ = kind == tokenizer_detail::Blank ? position + 1 : position;
-        return Token{TokenKind::Word, begin, position, -1};
     }
 }
 
 inline Token Tokenizer::quoted(const char* begin) {
+    using namespace tokenizer_detail;
     char quote = *begin;
-    for (const char* position = begin + 1; *position != '\0' && *position != '<';) {
-        if (*position == quote) {
-            position_ = position + 1;
-            return Token{TokenKind::Quoted, begin, position + 1, -1};
+    bool reference = false;
+    const char* position = begin + 1;
+    for (;;) {
+        while (quoted_class(position) == Plain) ++position;
+        switch (quoted_class(position)) {
+        case Lead:
+            position = utf8::next(position);
+            break;
+        case Ampersand:
+            reference = true;
+            ++position;
+            break;
+        case Quote:
+            if (*position == quote) {
+                position_ = position + 1;
+                Token token{TokenKind::Quoted, begin, position + 1, -1};
+                token.may_hold_reference = reference;
+                return token;
+            }
+            ++position;
+            break;
+        default:
+            // No closing quote before markup or the end: the quote starts a word.
+            return word(begin, begin + 1);
         }
-        position = utf8::next(position);
     }
-    // No closing quote before markup or the end: the quote starts a word.
-    return word(begin, begin + 1);
 }
 
 inline Token Tokenizer::next() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -234,6 +236,95 @@ TEST(Parse, ManyFoldsMakeOneText) {
     EXPECT_EQ(std::string(a.text_at(0)), std::string(100000, 't'));
     ASSERT_EQ(a.raw_section_count(), 1) << "the last comment has no text after it";
     EXPECT_STREQ(a.raw_section_at(0), "c");
+}
+
+// The whole tree and the parse result as one line of text.
+std::string quoted(const char* text) {
+    if (text == nullptr) return "-";
+    std::string out = "\"";
+    for (const char* p = text; *p != '\0'; ++p) {
+        auto byte = static_cast<unsigned char>(*p);
+        if (byte < 0x20 || byte >= 0x7F || byte == '"' || byte == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += *p;
+        }
+    }
+    return out + "\"";
+}
+
+std::string dump(const dom::DomNode& node) {
+    if (node.empty()) return "()";
+    std::string out = "(" + quoted(node.name()) + (node.is_declaration() ? "?" : "");
+    for (int i = 0; i < node.attribute_count(); ++i)
+        out += " @" + quoted(node.attribute_name(i)) + "=" + quoted(node.attribute_value_at(i));
+    for (int i = 0; i < node.text_count(); ++i) out += " t" + quoted(node.text_at(i));
+    for (int i = 0; i < node.raw_section_count(); ++i)
+        out += " r" + quoted(node.raw_section_open_marker(i)) + quoted(node.raw_section_at(i));
+    for (int i = 0; i < node.child_count(); ++i) out += " " + dump(node.child_at(i));
+    return out + ")";
+}
+
+std::string dump_parse(const char* text) {
+    dom::DomParseResult result;
+    dom::DomNode tree = dom::parse_text(text, nullptr, &result);
+    return std::to_string(static_cast<int>(result.error)) + ":" + std::to_string(result.line) + ":" +
+           std::to_string(result.column) + " " + dump(tree);
+}
+
+// Documents whose parse writes over its own text in every way there is.
+const char* const recorded_documents[] = {
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<r a=1 b='x&amp;y' c=\"&#65;&#x42;\"><k/><m n=v/>t&lt;u<![CDATA[c&amp;]]>w</r>",
+    "<r\nname\n=\nv\n>\n text \n</r\n>",
+    "<a>x&amp;<!-- c -->y&gt;<!-- d -->z</a>",
+    "<a x='&amp;'>\n&lt;b\n",
+    "<a>&amp;\n&amp;\n<b>\n</c>",
+    "<a k=\"&#10;\">\n<b>&#10;&#10;</b>\n</a",
+    "<?xml version=\"1.0\"?>\n<r>\n<?pi a=b?>\n<x y=\"1\"?/>\n</r>",
+    "<!DOCTYPE r [ <!ELEMENT r ANY> ]>\n<r><PRE>a<b</PRE>\xC3\xA9&#233;</r>",
+    "<a b=c/><d e=f>g</d>",
+    "<a b=\"x\"c='y'd=z>text</a>",
+    "<a>x<!-- c -->&bad;</a>",
+    "  hello &amp; world  ",
+    "<a>\n<!-- one -->\n<!-- two -->x<!-- three -->y&quot;\n<!-- four --></a>",
+    "<a b=\">\" c='<'>",
+    "<a\n/><b\n>&apos;\n</b\n><c\n\n",
+    "<r>\xE2\x82\xAC&amp;\xE2\x82\xAC\n</r>\n<s>",
+    "<a x=&amp; y=&lt;>&#x41;&#66;&#67;<b/>\n&gt;\n</A>\n<c></d>",
+    "<a\nb\n=\n'1'\n>\n<c\n/>\n&lt;\n<!-- x\n-->\n&gt;</a>\n</z>",
+};
+
+// Error, line, column and tree of each document above, as the parser gave
+// them when it still copied every string out of the text.
+const char* const recorded_trees[] = {
+    "0:0:0 (\"xml\"? @\"version\"=\"1.0\" @\"encoding\"=\"utf-8\" (\"r\" @\"a\"=\"1\" @\"b\"=\"x&y\" @\"c\"=\"AB\" t\"t<u\" t\"w\" r\"<![CDATA[\"\"c&amp;\" (\"k\") (\"m\" @\"n\"=\"v\")))",
+    "0:0:0 (\"r\" @\"name\"=\"v\" t\"text\")",
+    "0:0:0 (\"a\" t\"x&y>z\")",
+    "1:3:1 (\"a\" @\"x\"=\"&\" t\"<b\")",
+    "6:4:5 ()",
+    "5:3:4 ()",
+    "1:5:5 (\"xml\"? @\"version\"=\"1.0\" (\"r\" (\"pi\"? @\"a\"=\"b\" (\"x\" @\"y\"=\"1\" @\"?\"=-))))",
+    "0:0:0 (- r\"<!DOCTYPE\"\" r [ <!ELEMENT r ANY> \" (\"r\" t\"\\xC3\\xA9\\xC3\\xA9\" r\"<PRE>\"\"a<b\"))",
+    "0:0:0 (- (\"a\" @\"b\"=\"c\") (\"d\" @\"e\"=\"f\" t\"g\"))",
+    "0:0:0 (\"a\" @\"b\"=\"x\" @\"c\"=\"y\" @\"d\"=\"z\" t\"text\")",
+    "12:1:22 ()",
+    "2:1:22 (- t\"hello & world\")",
+    "0:0:0 (\"a\" t\"xy\\x22\" r\"<!--\"\" one \" r\"<!--\"\" two \" r\"<!--\"\" four \")",
+    "8:1:14 ()",
+    "1:7:1 (- (\"a\") (\"b\" t\"'\") (\"c\"))",
+    "1:3:4 (- (\"r\" t\"\\xE2\\x82\\xAC&\\xE2\\x82\\xAC\") (\"s\"))",
+    "6:4:8 ()",
+    "1:12:5 (\"a\" @\"b\"=\"1\" t\"<>\" (\"c\"))",
+};
+
+TEST(Parse, InPlaceEditsGiveTheRecordedTreesAndPositions) {
+    static_assert(std::size(recorded_documents) == std::size(recorded_trees));
+    for (std::size_t i = 0; i < std::size(recorded_documents); ++i) {
+        SCOPED_TRACE(recorded_documents[i]);
+        EXPECT_EQ(dump_parse(recorded_documents[i]), recorded_trees[i]);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using dom::DomNode;
@@ -43,6 +45,26 @@ TEST(Tree, ChildHeldByAHandleOutlivesItsRoot) {
     DomNode other = dom::create_root("other");
     other.add_child(a);
     EXPECT_EQ(other.to_text(), "<other>\n\t<a k=\"v\">\n\t\t<b>deep</b>\n\t</a>\n</other>\n");
+}
+
+// Names, values and texts point into the document's own copy of the text:
+// they outlive the caller's text and the root, and go with the last handle
+// (the sanitizers and valgrind see any read after that, or any leak).
+TEST(Tree, StringsLiveWhileAnyHandleOfTheDocumentLives) {
+    std::string text = "<r><a k=\"v&amp;w\" flag><b>deep &lt;</b></a><c/></r>";
+    DomNode root = parsed(text.c_str());
+    DomNode b = root.child_at(0).child_at(0);
+    const char* name = root.child_at(0).attribute_name(1);
+    const char* value = root.child_at(0).attribute_value("k");
+    const char* deep = b.text_at(0);
+    text.assign(text.size(), 'x');
+    root = DomNode();
+    EXPECT_STREQ(name, "flag");
+    EXPECT_STREQ(value, "v&w");
+    EXPECT_STREQ(deep, "deep <");
+    EXPECT_STREQ(b.name(), "b");
+    b.add_attribute("added", "1");
+    EXPECT_EQ(b.to_text(), "<b added=\"1\">deep &lt;</b>\n");
 }
 
 TEST(Tree, AddChildMovesANodeBetweenParents) {

@@ -2,7 +2,10 @@
 // reference-counted nodes, look up children and attributes by name, build a
 // tree, and write it back as tab-indented UTF-8 behind an XML declaration.
 //
-// Parsers return a result value and never throw. All text is UTF-8.
+// Parsers return a result value and never throw. All text is UTF-8. A parsed
+// document keeps one copy of its text, and the names, values and texts that
+// its nodes give out point into it: they stay valid while any handle to any
+// node of the document lives.
 #pragma once
 
 #include <cstdint>
@@ -110,7 +113,8 @@ DomNode parse_file(const char* path, const char* expected_root, DomParseResult* 
 // a byte-order mark is skipped, and a NUL ends UTF-8 text.
 DomNode parse_bytes(std::string_view bytes, const char* expected_root, DomParseResult* result);
 
-// Parses NUL-terminated UTF-8 text, which must stay unchanged meanwhile.
+// Parses NUL-terminated UTF-8 text. The document takes a copy of it, so the
+// caller's text is free as soon as this returns.
 DomNode parse_text(const char* text, const char* expected_root, DomParseResult* result);
 
 }  // namespace dom
