@@ -4,14 +4,24 @@
 #include <system_error>
 #include <thread>
 
+#include "component.h"
 #include "platform/process.h"
 #include "platform/stdoutput.h"
+#include "platform/unicode.h"
 
 namespace {
 
 // How long a run waits before giving up on a worker thread that could not
 // be created, so that a momentary shortage passes before the host goes on.
 constexpr unsigned ThreadRetryPauseMs = 10;
+
+// A child that did not start leaves the system's reason in the plug-in's
+// logs, since the host sees only the failure.
+void LogStartFailure(const std::u16string& commandLine, const platform::SystemError& cause) {
+    if (CCmpLog* log = TheComponent().Log())
+        log->Write(CmpLogPlainVerboseLevel, CmpLogError, nullptr, 0, u"Could not start %s: error %u %s\r\n",
+                   commandLine.c_str(), cause.code, platform::utf8_to_utf16(cause.text).c_str());
+}
 
 std::u16string LineOf(const char16_t* commandLine) {
     return commandLine != nullptr ? commandLine : u"";
@@ -48,11 +58,15 @@ std::uint32_t RunOnWorker(const std::u16string& commandLine, HiddenRunPipes pipe
     start.stdio =
         platform::ChildStdio{StreamOf(pipes.input.read), StreamOf(pipes.output.write), StreamOf(pipes.output.write)};
     platform::ChildProcess child;
-    platform::ProcessStep step = platform::start_child(start, child);
+    platform::SystemError cause;
+    platform::ProcessStep step = platform::start_child(start, child, cause);
     pipes.output.write.reset();
     pipes.input.read.reset();
     pipes.input.write.reset();
-    if (step != platform::ProcessStep::none) return RunnerStartFailed;
+    if (step != platform::ProcessStep::none) {
+        LogStartFailure(commandLine, cause);
+        return RunnerStartFailed;
+    }
     platform::drain_pipe(pipes.output.read);
     pipes.output.read.reset();
     return child.wait().exitCode;
@@ -90,7 +104,10 @@ std::uint32_t RunInConsole(const char16_t* commandLine) {
     start.consoleTitle = UtilityConsoleTitle;
     start.inheritHandles = true;
     platform::ProcessOutcome outcome = platform::run_child(start);
-    if (!outcome.started) return RunnerStartFailed;
+    if (!outcome.started) {
+        LogStartFailure(start.commandLine, outcome.cause);
+        return RunnerStartFailed;
+    }
     return outcome.exitCode;
 }
 
@@ -101,7 +118,11 @@ VersionStatusRun RunForVersionStatus(const char16_t* commandLine) {
     start.inheritHandles = false;
     platform::ChildProcess child;
     VersionStatusRun run;
-    if (platform::start_child(start, child) != platform::ProcessStep::none) return run;
+    platform::SystemError cause;
+    if (platform::start_child(start, child, cause) != platform::ProcessStep::none) {
+        LogStartFailure(start.commandLine, cause);
+        return run;
+    }
     run.started = true;
     platform::ProcessOutcome outcome = child.wait();
     run.ended = outcome.failed == platform::ProcessStep::none;

@@ -18,6 +18,7 @@ std::uint32_t do_command(const std::string& commandLine) {
 
     platform::ProcessOutcome outcome = platform::run_hidden(commandLine);
     if (!outcome.started) {
+        (log << "do_command: could not start: error " << outcome.cause.code << " " << outcome.cause.text).emit(false);
         runState().flags |= flag::ErrorOccurred;
         return 1;
     }

@@ -3,6 +3,8 @@
 #include "process.h"
 #include "unicode.h"
 
+#include <utility>
+
 namespace platform {
 
 ChildProcess::~ChildProcess() {
@@ -25,12 +27,19 @@ std::uint64_t drain_pipe(const OwnedHandle& readEnd) {
     return total;
 }
 
+ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
+    SystemError ignored;
+    return start_child(start, child, ignored);
+}
+
 ProcessOutcome run_child(const ChildStart& start) {
     ChildProcess child;
-    ProcessStep step = start_child(start, child);
+    SystemError cause;
+    ProcessStep step = start_child(start, child, cause);
     if (step != ProcessStep::none) {
         ProcessOutcome outcome;
         outcome.failed = step;
+        outcome.cause = std::move(cause);
         return outcome;
     }
     return child.wait();

@@ -22,10 +22,21 @@ enum class ProcessStep : std::uint8_t {
     wait,              // waiting for the child or taking its exit code failed
 };
 
+// Why the system refused a step: its error number (errno on Linux, the
+// GetLastError code on Windows) and the system's text for it (UTF-8), so
+// that a log can say why a child did not start. A program that the lookup
+// does not find gives ENOENT on Linux, as exec would. Zero and empty when no
+// system call failed (an empty command line, a standard handle not open).
+struct SystemError {
+    std::uint32_t code = 0;
+    std::string text;
+};
+
 struct ProcessOutcome {
     bool started = false;        // the child was created (it may still have failed to end cleanly)
     std::uint32_t exitCode = 0;  // valid when started; a child ended by a signal gives 128 + signal
     ProcessStep failed = ProcessStep::none;
+    SystemError cause;  // set when the start or its standard handles failed
 };
 
 // A system handle (on Linux a file descriptor), closed on destruction.
@@ -149,7 +160,7 @@ public:
     ProcessOutcome wait();
 
 private:
-    friend ProcessStep start_child(const ChildStart&, ChildProcess&);
+    friend ProcessStep start_child(const ChildStart&, ChildProcess&, SystemError&);
     static constexpr std::intptr_t none = -1;
     std::intptr_t process_ = none;  // the process handle on Windows, the process id on Linux
 };
@@ -157,6 +168,8 @@ private:
 // Starts a child; ProcessStep::none when it runs, otherwise the step that
 // failed (the child is then not running).
 ProcessStep start_child(const ChildStart& start, ChildProcess& child);
+// The same, and on failure the system's cause in `cause`.
+ProcessStep start_child(const ChildStart& start, ChildProcess& child, SystemError& cause);
 
 // Starts a child and waits for it.
 ProcessOutcome run_child(const ChildStart& start);

@@ -3,6 +3,7 @@
 #include "../osversion.h"
 
 #include <sys/utsname.h>
+#include <charconv>
 
 #include "../unicode.h"
 #include "windows_ini.h"
@@ -20,17 +21,11 @@ std::optional<std::uint32_t> parse_number(std::string_view text) {
         text.remove_prefix(2);
     }
     if (text.empty()) return std::nullopt;
-    std::uint64_t number = 0;
-    for (char c : text) {
-        int digit = (c >= '0' && c <= '9')   ? c - '0'
-                    : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                             : 99;
-        if (digit >= base) return std::nullopt;
-        number = number * base + static_cast<std::uint64_t>(digit);
-        if (number > 0xFFFFFFFFu) return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(number);
+    std::uint32_t number = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, number, base);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return number;
 }
 
 // A missing or malformed number reads as 0.
@@ -46,9 +41,10 @@ std::uint16_t number_in_text(std::string_view text) {
     std::size_t first = text.find_first_of("0123456789");
     if (first == std::string_view::npos) return 0;
     std::uint32_t number = 0;
-    for (std::size_t i = first; i < text.size() && text[i] >= '0' && text[i] <= '9' && number < 0xFFFF; ++i)
-        number = number * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    return static_cast<std::uint16_t>(number > 0xFFFF ? 0xFFFF : number);
+    // The digits from the first on; a number too large for the field reads as its largest.
+    std::errc error = std::from_chars(text.data() + first, text.data() + text.size(), number).ec;
+    if (error == std::errc::result_out_of_range || number > 0xFFFF) return 0xFFFF;
+    return static_cast<std::uint16_t>(number);
 }
 
 std::optional<posix::IniFile> version_section() {

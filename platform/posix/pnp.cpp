@@ -4,6 +4,7 @@
 #include "../limits.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -28,14 +29,9 @@ std::optional<std::uint32_t> read_hex(const fs::path& file, int digits) {
     if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) value.remove_prefix(2);
     if (value.empty() || value.size() > static_cast<std::size_t>(digits)) return std::nullopt;
     std::uint32_t number = 0;
-    for (char c : value) {
-        int digit = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
-        if (digit < 0) return std::nullopt;
-        number = number * 16 + static_cast<std::uint32_t>(digit);
-    }
+    const char* end = value.data() + value.size();
+    auto [stop, error] = std::from_chars(value.data(), end, number, 16);
+    if (error != std::errc() || stop != end) return std::nullopt;
     return number;
 }
 

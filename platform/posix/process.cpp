@@ -6,9 +6,9 @@
 // the inherited end of a pipe needs no flag here, and a child started on
 // another thread at the same moment can never keep a pipe open by accident.
 #include "../process.h"
-#include "../limits.h"
 #include "../cmdline.h"
 #include "../files.h"
+#include "../limits.h"
 #include "../unicode.h"
 
 #include <fcntl.h>
@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 namespace platform {
@@ -184,9 +185,13 @@ bool wait_for(pid_t pid, int& status) {
     return result == pid;
 }
 
+SystemError system_error(int error) {
+    return {static_cast<std::uint32_t>(error), std::generic_category().message(error)};
+}
+
 // The report pipe closes on a successful exec and carries the failed step
-// otherwise.
-ProcessStep await_exec(pid_t pid, const OwnedHandle& report) {
+// and the child's errno otherwise.
+ProcessStep await_exec(pid_t pid, const OwnedHandle& report, SystemError& cause) {
     ExecFailure failure{};
     ssize_t got;
     do {
@@ -195,7 +200,9 @@ ProcessStep await_exec(pid_t pid, const OwnedHandle& report) {
     if (got == 0) return ProcessStep::none;
     int status = 0;
     wait_for(pid, status);
-    return got == static_cast<ssize_t>(sizeof failure) ? failure.step : ProcessStep::start;
+    if (got != static_cast<ssize_t>(sizeof failure)) return ProcessStep::start;
+    if (failure.error != 0) cause = system_error(failure.error);
+    return failure.step;
 }
 
 }  // namespace
@@ -230,21 +237,33 @@ OwnedHandle open_for_child(const std::string& path, FileAccess access) {
     return OwnedHandle(::open(target.c_str(), flags | O_CLOEXEC, 0666));
 }
 
-ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
+ProcessStep start_child(const ChildStart& start, ChildProcess& child, SystemError& cause) {
+    cause = {};
     if (child.running()) child.wait();
     std::vector<std::string> arguments = split_command_line(utf16_to_utf8(start.commandLine));
     if (arguments.empty()) return ProcessStep::start;
     std::optional<std::string> program = absolute_program(arguments[0]);
-    if (!program) return ProcessStep::start;
+    if (!program) {
+        // What exec would have said of a program that is not there.
+        cause = system_error(ENOENT);
+        return ProcessStep::start;
+    }
     std::string directory = start.workingDirectory.empty() ? "" : native_path(utf16_to_utf8(start.workingDirectory));
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     StandardFds chosen;
-    if (!choose_standard_fds(start, chosen)) return ProcessStep::standard_handles;
+    errno = 0;  // a handle that is simply not open leaves no system error
+    if (!choose_standard_fds(start, chosen)) {
+        if (errno != 0) cause = system_error(errno);
+        return ProcessStep::standard_handles;
+    }
     int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) return ProcessStep::start;
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        cause = system_error(errno);
+        return ProcessStep::start;
+    }
     OwnedHandle reportRead(report[0]);
     OwnedHandle reportWrite(report[1]);
 
@@ -255,9 +274,12 @@ ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
                   !start.inheritHandles};
     pid_t pid = ::fork();
     if (pid == 0) exec_child(plan, report[1]);
-    if (pid < 0) return ProcessStep::start;
+    if (pid < 0) {
+        cause = system_error(errno);
+        return ProcessStep::start;
+    }
     reportWrite.reset();
-    ProcessStep step = await_exec(pid, reportRead);
+    ProcessStep step = await_exec(pid, reportRead, cause);
     if (step == ProcessStep::none) child.process_ = pid;
     return step;
 }

@@ -1,5 +1,6 @@
 // Windows only: files and directories through the wide-character API.
 #include "../files.h"
+#include "appendlock.h"
 #include "wide.h"
 
 #include <string>
@@ -43,37 +44,15 @@ namespace {
 
 // FILE_APPEND_DATA without FILE_WRITE_DATA makes every WriteFile an append
 // at the current end of the file. Read access is only there because
-// LockFileEx needs it (see write_whole).
+// LockFileEx needs it (see AppendLock).
 HANDLE open_for_append(const std::wstring& path) {
     return ::CreateFileW(path.c_str(), FILE_APPEND_DATA | GENERIC_READ | SYNCHRONIZE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Appending writers serialise on one byte far beyond any real end of file.
-// Windows already makes each append atomic, but Wine places an append at the
-// end it last saw, so two writers at once could overwrite each other's line.
-class AppendLock {
-public:
-    explicit AppendLock(HANDLE file) : file_(file) {
-        overlapped_.Offset = 0;
-        overlapped_.OffsetHigh = 0x40000000;
-        locked_ = ::LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &overlapped_) != 0;
-    }
-    ~AppendLock() {
-        if (locked_) ::UnlockFileEx(file_, 0, 1, 0, &overlapped_);
-    }
-    AppendLock(const AppendLock&) = delete;
-    AppendLock& operator=(const AppendLock&) = delete;
-
-private:
-    HANDLE file_;
-    OVERLAPPED overlapped_{};
-    bool locked_ = false;
-};
-
 bool write_whole(HANDLE file, std::string_view text) {
-    AppendLock lock(file);
+    win32::AppendLock lock(file);
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {

@@ -3,7 +3,17 @@
 
 #include <windows.h>
 
+#include "scoped.h"
+
 namespace platform {
+
+namespace {
+
+struct CloseSearch {
+    void operator()(HANDLE search) const { ::FindClose(search); }
+};
+
+}  // namespace
 
 std::vector<std::u16string> find_files(std::u16string_view directory, std::u16string_view pattern) {
     std::vector<std::u16string> names;
@@ -11,14 +21,13 @@ std::vector<std::u16string> find_files(std::u16string_view directory, std::u16st
     if (!query.empty() && query.back() != L'\\' && query.back() != L'/') query += L'\\';
     query.append(pattern.begin(), pattern.end());
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW(query.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    win32::Scoped<HANDLE, CloseSearch> search(::FindFirstFileW(query.c_str(), &found));
+    if (!search.valid()) return names;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
         std::wstring name(found.cFileName);
         names.emplace_back(name.begin(), name.end());
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.get(), &found));
     return names;
 }
 

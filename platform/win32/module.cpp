@@ -1,6 +1,8 @@
 // Windows only: modules by their handles, and the version resources of their
 // files.
 #include "../module.h"
+#include "../fileversion.h"
+#include "thismodule.h"
 #include "wide.h"
 
 #include <vector>
@@ -9,17 +11,8 @@ namespace platform {
 
 namespace {
 
-// The platform library is linked into every program and plug-in, so an
-// address in it lies in the module of whoever calls it.
+// An address in the platform library lies in the module of whoever calls it.
 const char module_marker = 0;
-
-HMODULE this_module() {
-    HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&module_marker), &module))
-        return nullptr;
-    return module;
-}
 
 // `module` null: the executable.
 std::string module_file(HMODULE module) {
@@ -35,27 +28,21 @@ std::string module_file(HMODULE module) {
 bool file_version_of(const std::string& file, FileVersion& version) {
     if (file.empty()) return false;
     std::wstring path = win32::widen(file);
-    DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return false;
-    std::vector<unsigned char> data(size);
-    if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return false;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || fixed == nullptr ||
-        fixedSize < sizeof(VS_FIXEDFILEINFO))
-        return false;
-    version.major = HIWORD(fixed->dwFileVersionMS);
-    version.minor = LOWORD(fixed->dwFileVersionMS);
-    version.build = HIWORD(fixed->dwFileVersionLS);
-    version.revision = LOWORD(fixed->dwFileVersionLS);
-    return true;
+    return file_version(std::u16string_view(reinterpret_cast<const char16_t*>(path.data()), path.size()), version);
 }
 
 }  // namespace
 
+HMODULE win32::this_module() {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&module_marker), &module))
+        return nullptr;
+    return module;
+}
+
 std::string this_module_path() {
-    HMODULE module = this_module();
+    HMODULE module = win32::this_module();
     return module == nullptr ? std::string() : module_file(module);
 }
 

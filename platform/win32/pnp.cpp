@@ -8,25 +8,17 @@
 // After windows.h, which it needs.
 #include <setupapi.h>
 
+#include "scoped.h"
+
 namespace platform {
 
 namespace {
 
-// A device information set, destroyed on destruction.
-class DeviceInfoSet {
-public:
-    explicit DeviceInfoSet(HDEVINFO set) : set_(set) {}
-    ~DeviceInfoSet() {
-        if (valid()) ::SetupDiDestroyDeviceInfoList(set_);
-    }
-    DeviceInfoSet(const DeviceInfoSet&) = delete;
-    DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-    bool valid() const { return set_ != INVALID_HANDLE_VALUE; }
-    HDEVINFO get() const { return set_; }
-
-private:
-    HDEVINFO set_;
+struct DestroyDeviceInfoSet {
+    void operator()(HDEVINFO set) const { ::SetupDiDestroyDeviceInfoList(set); }
 };
+// A device information set.
+using DeviceInfoSet = win32::Scoped<HDEVINFO, DestroyDeviceInfoSet>;
 
 // The multi-string ends at its empty string or at the end of what the
 // system wrote, whichever comes first: a property without its final

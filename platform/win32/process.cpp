@@ -65,6 +65,22 @@ DWORD creation_flags(ChildConsole console) {
     return 0;
 }
 
+SystemError system_error(DWORD code) {
+    SystemError error{code, {}};
+    wchar_t* text = nullptr;
+    DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (text != nullptr) {
+        // The system's texts end in a line break, which a log line must not carry.
+        while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' '))
+            --length;
+        error.text = win32::narrow(text, static_cast<int>(length));
+        ::LocalFree(text);
+    }
+    return error;
+}
+
 }  // namespace
 
 void OwnedHandle::reset(std::intptr_t native) {
@@ -110,7 +126,8 @@ OwnedHandle open_for_child(const std::string& path, FileAccess access) {
                                writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
+ProcessStep start_child(const ChildStart& start, ChildProcess& child, SystemError& cause) {
+    cause = {};
     if (child.running()) child.wait();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -123,8 +140,10 @@ ProcessStep start_child(const ChildStart& start, ChildProcess& child) {
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, start.inheritHandles ? TRUE : FALSE,
                           creation_flags(start.console), nullptr, directory.empty() ? nullptr : directory.c_str(),
-                          &startup, &info))
+                          &startup, &info)) {
+        cause = system_error(::GetLastError());
         return ProcessStep::start;
+    }
     win32::Handle thread(info.hThread);
     child.process_ = reinterpret_cast<std::intptr_t>(info.hProcess);
     return ProcessStep::none;

@@ -3,26 +3,14 @@
 
 #include <windows.h>
 
+#include "registryroot.h"
+
 namespace platform {
 
 namespace {
 
 std::wstring wide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
-}
-
-HKEY root_key(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::classes_root:
-            return HKEY_CLASSES_ROOT;
-        case RegistryRoot::current_user:
-            return HKEY_CURRENT_USER;
-        case RegistryRoot::local_machine:
-            return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::users:
-            return HKEY_USERS;
-    }
-    return HKEY_LOCAL_MACHINE;
 }
 
 RegistryStatus status_of(LSTATUS error) {
@@ -39,26 +27,27 @@ RegistryStatus status_of(LSTATUS error) {
     }
 }
 
-class KeyHandle {
-public:
-    KeyHandle() = default;
-    ~KeyHandle() {
-        if (key_ != nullptr) ::RegCloseKey(key_);
-    }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    HKEY get() const { return key_; }
-    HKEY* out() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using KeyHandle = win32::RegistryKeyHandle;
 
 LSTATUS open_key(RegistryRoot root, std::u16string_view path, REGSAM access, KeyHandle& key) {
-    return ::RegOpenKeyExW(root_key(root), wide(path).c_str(), 0, access | KEY_WOW64_64KEY, key.out());
+    return ::RegOpenKeyExW(win32::root_key(root), wide(path).c_str(), 0, access | KEY_WOW64_64KEY, key.out());
 }
 
 }  // namespace
+
+HKEY win32::root_key(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::classes_root:
+            return HKEY_CLASSES_ROOT;
+        case RegistryRoot::current_user:
+            return HKEY_CURRENT_USER;
+        case RegistryRoot::local_machine:
+            return HKEY_LOCAL_MACHINE;
+        case RegistryRoot::users:
+            return HKEY_USERS;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
 
 struct RegistryKey::State {
     KeyHandle key;
@@ -113,7 +102,7 @@ bool registry_key_exists(RegistryRoot root, std::u16string_view path) {
 
 RegistryStatus registry_create_key(RegistryRoot root, std::u16string_view path) {
     KeyHandle key;
-    return status_of(::RegCreateKeyExW(root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    return status_of(::RegCreateKeyExW(win32::root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.out(), nullptr));
 }
 
@@ -121,7 +110,7 @@ RegistryStatus registry_set_value(RegistryRoot root, std::u16string_view path, s
                                   const RegistryValue& value) {
     if (value.data.size() > MAXDWORD) return RegistryStatus::wrong_size;
     KeyHandle key;
-    LSTATUS error = ::RegCreateKeyExW(root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    LSTATUS error = ::RegCreateKeyExW(win32::root_key(root), wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.out(), nullptr);
     if (error != ERROR_SUCCESS) return status_of(error);
     return status_of(::RegSetValueExW(key.get(), wide(name).c_str(), 0, value.type,

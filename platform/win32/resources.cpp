@@ -4,26 +4,12 @@
 
 #include <windows.h>
 
+#include "thismodule.h"
+
 namespace platform {
 
-namespace {
-
-// The platform library is linked into each module that uses it, so this
-// marker lies in the caller's module: the plug-in's library, not its host.
-const char module_marker = 0;
-
-HMODULE this_module() {
-    HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&module_marker), &module))
-        return nullptr;
-    return module;
-}
-
-}  // namespace
-
 std::optional<std::u16string> load_module_string(std::uint32_t id, std::span<const TableString>) {
-    HMODULE module = this_module();
+    HMODULE module = win32::this_module();
     if (module == nullptr) return std::nullopt;
     // With no buffer LoadStringW hands out the resource's own text and its
     // length, so the caller decides how to cut it (never inside a surrogate

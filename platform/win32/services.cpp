@@ -4,23 +4,16 @@
 #include <windows.h>
 #include <string>
 
+#include "scoped.h"
+
 namespace platform {
 
 namespace {
 
-class ServiceHandle {
-public:
-    explicit ServiceHandle(SC_HANDLE handle) : handle_(handle) {}
-    ~ServiceHandle() {
-        if (handle_ != nullptr) ::CloseServiceHandle(handle_);
-    }
-    ServiceHandle(const ServiceHandle&) = delete;
-    ServiceHandle& operator=(const ServiceHandle&) = delete;
-    SC_HANDLE get() const { return handle_; }
-
-private:
-    SC_HANDLE handle_;
+struct CloseService {
+    void operator()(SC_HANDLE handle) const { ::CloseServiceHandle(handle); }
 };
+using ServiceHandle = win32::Scoped<SC_HANDLE, CloseService>;
 
 ServiceState state_of(DWORD current) {
     switch (current) {

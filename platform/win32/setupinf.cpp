@@ -7,6 +7,7 @@
 #include <setupapi.h>
 
 #include "../inf.h"
+#include "registryroot.h"
 #include "utf16.h"
 
 namespace platform {
@@ -16,27 +17,6 @@ namespace {
 HINF handle_of(const InfFile& inf) {
     void* handle = inf.native_handle();
     return handle != nullptr ? static_cast<HINF>(handle) : INVALID_HANDLE_VALUE;
-}
-
-// A registry key closed on destruction.
-struct OwnedKey {
-    HKEY key = nullptr;
-    ~OwnedKey() {
-        if (key != nullptr) ::RegCloseKey(key);
-    }
-};
-
-HKEY root_key(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::classes_root:
-            return HKEY_CLASSES_ROOT;
-        case RegistryRoot::current_user:
-            return HKEY_CURRENT_USER;
-        case RegistryRoot::users:
-            return HKEY_USERS;
-        default:
-            return HKEY_LOCAL_MACHINE;
-    }
 }
 
 // The setup interface skips a section that is not there as if it were
@@ -55,13 +35,13 @@ bool install_inf_section(const InfFile& inf, std::u16string_view section, InfSec
     std::optional<std::wstring> source = win32::wide_path(sourceDirectory);
     std::optional<std::wstring> keyPath = win32::wide_path(relativeKey);
     if (handle == INVALID_HANDLE_VALUE || !name || !source || !keyPath || !has_section(handle, *name)) return false;
-    OwnedKey opened;
-    HKEY root = root_key(relativeRoot);
+    win32::RegistryKeyHandle opened;
+    HKEY root = win32::root_key(relativeRoot);
     if (!keyPath->empty()) {
         if (::RegCreateKeyExW(root, keyPath->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                              nullptr, &opened.key, nullptr) != ERROR_SUCCESS)
+                              nullptr, opened.out(), nullptr) != ERROR_SUCCESS)
             return false;
-        root = opened.key;
+        root = opened.get();
     }
     // Log configurations, INI files, registry, INI-to-registry and profile
     // items: 0x10F.

@@ -8,48 +8,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "com.h"
 #include "utf16.h"
 
 namespace platform {
 
-namespace {
-
-// COM for the calling thread, released again when it was this object that
-// started it.
-class ComScope {
-public:
-    ComScope() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    // A thread already in another apartment can still use the link object.
-    bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT result_;
-};
-
-// A COM interface released on destruction.
-template <typename Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (pointer_ != nullptr) pointer_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    Interface** out() { return &pointer_; }
-    Interface* operator->() const { return pointer_; }
-    Interface* get() const { return pointer_; }
-
-private:
-    Interface* pointer_ = nullptr;
-};
-
-}  // namespace
+using win32::ComPtr;
 
 std::intptr_t shell_open(std::u16string_view file, std::u16string_view directory) {
     std::optional<std::wstring> name = win32::wide_path(file);
@@ -63,7 +27,7 @@ std::intptr_t shell_open(std::u16string_view file, std::u16string_view directory
 bool create_shell_link(std::u16string_view linkPath, const ShellLink& link) {
     std::optional<std::wstring> path = win32::wide_path(linkPath);
     if (!path) return false;
-    ComScope com;
+    win32::ComScope com(COINIT_APARTMENTTHREADED);
     if (!com.usable()) return false;
     ComPtr<IShellLinkW> shellLink;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

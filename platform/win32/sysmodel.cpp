@@ -6,26 +6,13 @@
 #include <wbemidl.h>
 #include <windows.h>
 
+#include "com.h"
+
 namespace platform {
 
 namespace {
 
-template <typename Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (pointer_ != nullptr) pointer_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    Interface* operator->() const { return pointer_; }
-    Interface* get() const { return pointer_; }
-    Interface** out() { return &pointer_; }
-
-private:
-    Interface* pointer_ = nullptr;
-};
+using win32::ComPtr;
 
 class Bstr {
 public:
@@ -49,23 +36,6 @@ public:
 
 private:
     VARIANT value_;
-};
-
-// COM for this thread for as long as the query runs. A thread that its
-// program already made single-threaded keeps its apartment; WMI works there
-// too, so that is no failure.
-class ComApartment {
-public:
-    ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT result_;
 };
 
 bool connect(ComPtr<IWbemServices>& services) {
@@ -104,7 +74,8 @@ std::optional<std::u16string> first_model(IWbemServices* services) {
 }  // namespace
 
 std::optional<std::u16string> system_model() {
-    ComApartment apartment;
+    // COM for as long as the query runs.
+    win32::ComScope apartment(COINIT_MULTITHREADED);
     if (!apartment.usable()) return std::nullopt;
     // Every interface is released before the apartment ends.
     ComPtr<IWbemServices> services;

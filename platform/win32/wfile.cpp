@@ -1,6 +1,7 @@
 // Windows only: the shared log file over a kernel file handle.
 #include "../wfile.h"
 #include "../limits.h"
+#include "appendlock.h"
 #include "utf16.h"
 
 namespace platform {
@@ -10,28 +11,6 @@ namespace {
 HANDLE native(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
-
-// Appending writers serialise on one byte far beyond any real end of file.
-// Windows places a write at the end-of-file offset atomically, but Wine
-// places it at the end it last saw, so two processes appending at once
-// could overwrite each other's text without the lock.
-class AppendLock {
-public:
-    explicit AppendLock(HANDLE file) : file_(file) {
-        overlapped_.OffsetHigh = 0x40000000;
-        locked_ = ::LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &overlapped_) != 0;
-    }
-    ~AppendLock() {
-        if (locked_) ::UnlockFileEx(file_, 0, 1, 0, &overlapped_);
-    }
-    AppendLock(const AppendLock&) = delete;
-    AppendLock& operator=(const AppendLock&) = delete;
-
-private:
-    HANDLE file_;
-    OVERLAPPED overlapped_{};
-    bool locked_ = false;
-};
 
 }  // namespace
 
@@ -48,7 +27,7 @@ bool SharedFile::open(std::u16string_view path) {
 
 bool SharedFile::append(std::string_view bytes) {
     if (!is_open()) return false;
-    AppendLock lock(native(handle_));
+    win32::AppendLock lock(native(handle_));
     while (!bytes.empty()) {
         // An offset of all ones means "at the end of the file".
         OVERLAPPED at_end{};

@@ -144,6 +144,8 @@ TEST_P(FailedDiscovery, EndsEveryRunModeWithSeven) {
         EXPECT_EQ(hasLine(run.log, "do_command: exitCode: 0"), c.toolEndsWithZero);
         if (c.tool != ToolFile::Present) {
             EXPECT_EQ(count(run.log, "do_command: exitCode"), 0u);
+            EXPECT_EQ(count(run.log, "do_command: could not start: error "), 1u) << "the cause is kept";
+            EXPECT_EQ(count(run.log, "do_command: could not start: error 0"), 0u);
         }
         EXPECT_EQ(count(run.log, "PCI Id"), 0u) << "no adapter is read from a failed run's file";
     }

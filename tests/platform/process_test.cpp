@@ -119,11 +119,12 @@ TEST_F(Process, AFailedRunNamesTheStepThatFailed) {
         const char* name;
         std::function<platform::ProcessOutcome()> run;
         platform::ProcessStep step;
+        bool systemCause = false;  // the system refused it, so its error is kept
     };
     const Case cases[] = {
         {"program that does not exist",
          [&] { return platform::run_child(start(quoted(dir / "no_such_program") + " x")); },
-         platform::ProcessStep::start},
+         platform::ProcessStep::start, true},
         {"empty command line", [&] { return platform::run_child(start("")); }, platform::ProcessStep::start},
         {"working directory that does not exist",
          [&] {
@@ -131,7 +132,7 @@ TEST_F(Process, AFailedRunNamesTheStepThatFailed) {
              child.workingDirectory = wide((dir / "no_such_directory").string());
              return platform::run_child(child);
          },
-         platform::ProcessStep::start},
+         platform::ProcessStep::start, true},
         {"standard handle that is not open",
          [&] {
              platform::ChildStart child = start(probeLine);
@@ -154,12 +155,16 @@ TEST_F(Process, AFailedRunNamesTheStepThatFailed) {
          },
          platform::ProcessStep::standard_handles},
         {"hidden run of a program that does not exist",
-         [&] { return platform::run_hidden(quoted(dir / "no_such_program")); }, platform::ProcessStep::start},
+         [&] { return platform::run_hidden(quoted(dir / "no_such_program")); }, platform::ProcessStep::start, true},
     };
     for (const Case& c : cases) {
         platform::ProcessOutcome outcome = c.run();
         EXPECT_FALSE(outcome.started) << c.name;
         EXPECT_EQ(outcome.failed, c.step) << c.name;
+        if (c.systemCause) {
+            EXPECT_NE(outcome.cause.code, 0u) << c.name;
+            EXPECT_FALSE(outcome.cause.text.empty()) << c.name;
+        }
     }
     EXPECT_FALSE(fs::exists(out)) << "no case may have run the probe";
 }

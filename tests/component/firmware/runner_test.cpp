@@ -1,6 +1,8 @@
 // The runs of the utility: exit codes, a missing program, a child that
 // writes a lot, the host's standard output, and a host without a console.
 #include "runner.h"
+#include "Source/format.h"
+#include "component.h"
 #include "firmware_fixture.h"
 #include "platform/cmdline.h"
 #include "platform/process.h"
@@ -13,6 +15,18 @@ namespace fs = std::filesystem;
 using firmwaretest::PackageTest;
 
 using RunnerTest = PackageTest;
+
+// Keeps the lines that the plug-in's log would write.
+class CapturedLog : public CCmpLog {
+public:
+    void Write(int, int, const char16_t*, int, const char16_t* format, ...) override {
+        va_list args;
+        va_start(args, format);
+        lines.push_back(platform::utf16_to_utf8(FormatTextV(format, args)));
+        va_end(args);
+    }
+    std::vector<std::string> lines;
+};
 
 TEST_F(RunnerTest, ExitCodesComeBackFromEveryRun) {
     for (std::uint32_t code : {0u, 3u, 7u, 255u}) {
@@ -29,11 +43,23 @@ TEST_F(RunnerTest, ExitCodesComeBackFromEveryRun) {
 }
 
 TEST_F(RunnerTest, MissingUtility) {
+    // The plug-in's one component keeps the log for the rest of the program,
+    // so the log outlives it.
+    static CapturedLog& log = *new CapturedLog;
+    TheComponent().AdoptLog(&log);
+    log.lines.clear();
     fs::remove(dir_ / "FakeKelvor.exe");
     EXPECT_EQ(RunHidden(u"FakeKelvor.exe /s "), RunnerStartFailed);
     EXPECT_EQ(RunInConsole(u"FakeKelvor.exe "), RunnerStartFailed);
     EXPECT_FALSE(RunForVersionStatus(u"FakeKelvor.exe /N ").started);
     EXPECT_EQ(RunHidden(nullptr), RunnerStartFailed);
+    // Each failed start of the missing program names the system's reason.
+    ASSERT_EQ(log.lines.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(log.lines[i].rfind("Could not start FakeKelvor.exe ", 0), 0u) << log.lines[i];
+        EXPECT_EQ(log.lines[i].find(": error 0 "), std::string::npos) << log.lines[i];
+    }
+    EXPECT_EQ(log.lines[3].rfind("Could not start : error ", 0), 0u) << log.lines[3];
 }
 
 TEST_F(RunnerTest, ChildWritingMegabytesEnds) {
