@@ -5,6 +5,7 @@
 #include "hostoptions.h"
 #include "kelvor_exit_codes.h"
 #include "platform/files.h"
+#include "platform/hostprocess.h"
 #include "platform/osversion.h"
 #include "runner.h"
 
@@ -103,20 +104,26 @@ void CComponent::TraceExitCode(int line, std::uint32_t exitCode) {
 std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* message, std::uint32_t capacity,
                                  const char16_t* language) {
     Trace(346, u"Entering Tamsec_zar3i::Install function.\r\n");
-    CStr commandLine = HostCommandLine();
-    bool force = HasOption(commandLine, OptionFamily::force);
     CStr text;
-    std::int32_t result;
-    if (!HasPackageDefinition())
+    std::int32_t result = InstallFailed;
+    if (!HasPackageDefinition()) {
         result = RefuseWithoutPackageDefinition(text);
-    else if (HasOption(commandLine, OptionFamily::discovery))
-        result = InstallDiscovery(commandLine, text, language);
-    else if (HasOption(commandLine, OptionFamily::reportUpdate))
-        result = InstallFromReport(commandLine, text);
-    else if (HasOption(commandLine, OptionFamily::versionReport))
-        result = InstallVersionReport(text, language);
-    else
-        result = InstallFirmware(unattended, force, text);
+    } else {
+        switch (options_.run) {
+            case RunKind::discovery:
+                result = InstallDiscovery(options_.report, text, language);
+                break;
+            case RunKind::reportUpdate:
+                result = InstallFromReport(options_.report, text);
+                break;
+            case RunKind::versionReport:
+                result = InstallVersionReport(text, language);
+                break;
+            case RunKind::installation:
+                result = InstallFirmware(unattended, options_.force, text);
+                break;
+        }
+    }
     CopyToBuffer(message, capacity, text);
     return result;
 }
@@ -146,8 +153,7 @@ std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
     return InstallRunDone;
 }
 
-std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language) {
-    OptionValue report = TakeOptionValue(commandLine, OptionFamily::discovery);
+std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
         Report(413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n");
@@ -183,8 +189,7 @@ std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message
     return InstallFailed;
 }
 
-std::int32_t CComponent::InstallFromReport(const CStr& commandLine, CStr& message) {
-    OptionValue report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
+std::int32_t CComponent::InstallFromReport(const OptionValue& report, CStr& message) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
         Report(498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n");
@@ -281,45 +286,43 @@ std::int32_t CComponent::GetCurrentVersion(char16_t* out, std::uint32_t capacity
     return 1;
 }
 
-std::int32_t CComponent::GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) {
+std::int32_t CComponent::GetInstallState(InstallState& record, const char16_t* language) {
     Trace(223, u"Enter Tamsec_zar3i::GetInstallState function.\r\n");
-    if (record != nullptr && size >= sizeof(InstallState) && !HasPackageDefinition()) {
+    if (!HasPackageDefinition()) {
         // Nothing to judge the machine against: not applicable, and why.
-        record->status = InstallStatusNotApplicable;
-        CopyToBuffer(record->message, InstallState::MessageUnits, LoadedMessage(MessagePackageDefinitionBroken));
+        record.status = InstallStatusNotApplicable;
+        CopyToBuffer(record.message, InstallState::MessageUnits, LoadedMessage(MessagePackageDefinitionBroken));
         Report(230, u"Tamsec_zar3i::GetInstallState -- The package definition file is missing or damaged.\r\n");
         Trace(232, u"Exit Tamsec_zar3i::GetInstallState function. No package definition.\r\n");
         return 1;
     }
-    std::int32_t result = CBaseComponent::GetInstallState(record, size, language);
-    if (record == nullptr || size < sizeof(InstallState)) return result;
+    std::int32_t result = CBaseComponent::GetInstallState(record, language);
 
-    CStr commandLine = HostCommandLine();
     std::uint32_t appended = 0;
     const char16_t* exitLine = u"Exit Tamsec_zar3i::GetInstallState function.\r\n";
-    if (HasOption(commandLine, OptionFamily::reportUpdate)) {
-        record->status = InstallStatusOlder;
+    if (options_.reportUpdateNamed) {
+        record.status = InstallStatusOlder;
         appended = MessageUpdatingFromReport;
         exitLine = u"Exit Tamsec_zar3i::GetInstallState function. ReadXML.\r\n";
-    } else if (HasOption(commandLine, OptionFamily::discovery)) {
-        record->status = InstallStatusOlder;
+    } else if (options_.run == RunKind::discovery) {
+        record.status = InstallStatusOlder;
         appended = MessageDiscovering;
         exitLine = u"Exit Tamsec_zar3i::GetInstallState function. DiscoverXML.\r\n";
-    } else if (record->status == InstallStatusSame) {
+    } else if (record.status == InstallStatusSame) {
         appended = MessageAllSame;
-    } else if (record->status == InstallStatusOlder) {
+    } else if (record.status == InstallStatusOlder) {
         appended = MessageUpdateRecommended;
-    } else if (record->status == InstallStatusNewer) {
+    } else if (record.status == InstallStatusNewer) {
         appended = MessageNewerInstalled;
-    } else if (record->status == InstallStatusUnknownVersion) {
+    } else if (record.status == InstallStatusUnknownVersion) {
         appended = MessageVersionUnknown;
     }
     if (appended != 0) {
         // What the base left comes first; a text that would overflow the
         // record is cut and terminated.
-        CStr text(std::u16string_view(record->message, BoundedLength(record->message, InstallState::MessageUnits)));
+        CStr text(std::u16string_view(record.message, BoundedLength(record.message, InstallState::MessageUnits)));
         text += LoadedMessage(appended);
-        CopyToBuffer(record->message, InstallState::MessageUnits, text);
+        CopyToBuffer(record.message, InstallState::MessageUnits, text);
     }
     int line = appended == MessageUpdatingFromReport ? 258 : appended == MessageDiscovering ? 269 : 297;
     Trace(line, exitLine);
@@ -335,8 +338,7 @@ std::int32_t CComponent::IsInstalled() {
 
 std::int32_t CComponent::GetVersionStatus() {
     Trace(93, u"Enter Tamsec_zar3i::GetVersionStatus function.\r\n");
-    CStr commandLine = HostCommandLine();
-    if (HasOption(commandLine, OptionFamily::reportUpdate) || HasOption(commandLine, OptionFamily::discovery)) {
+    if (options_.run == RunKind::discovery || options_.run == RunKind::reportUpdate) {
         Trace(121, u"Exit Tamsec_zar3i::GetVersionStatus function.  Reporting older.\r\n");
         return VersionOlder;
     }
@@ -375,7 +377,7 @@ CComponent& TheComponent() {
 
 void OnLibraryAttach() {
     try {
-        TheComponent().Init();
+        TheComponent().Init(ReadHostOptions(platform::process_command_line()));
     } catch (...) {
         // Loading must succeed whatever start-up met; the host's later
         // questions see the state start-up reached.
