@@ -15,10 +15,6 @@ namespace {
 // it and by the line numbers given with each line.
 constexpr char16_t ComponentSource[] = u"component";
 
-// The utility never ends with 2; an installation has always counted it as
-// installed all the same.
-constexpr std::uint32_t InstalledWithoutUtilityCode = 2;
-
 CStr LoadedMessage(std::uint32_t id) {
     char16_t buffer[MessageBufferUnits] = {};
     LoadMessage(id, buffer, MessageBufferUnits);
@@ -26,13 +22,22 @@ CStr LoadedMessage(std::uint32_t id) {
 }
 
 // The utility's exit codes as an installation reports them; every code the
-// utility does not end a successful run with (a failed discovery's 7, a
-// crash's, the runners' 11 and 15) is a failure.
+// utility does not end a successful run with (a failed discovery's, a
+// crash's, the runners' own results) is a failure.
 std::int32_t InstallationResult(std::uint32_t exitCode) {
-    if (exitCode == KelvorExit::FirmwareUpdated || exitCode == InstalledWithoutUtilityCode)
-        return InstallRebootRequired;
-    if (exitCode == KelvorExit::NoSupportedAdapter) return InstallAllUpToDate;
-    return InstallFailed;
+    switch (exitCode) {
+        case KelvorExit::FirmwareUpdated:
+        case KelvorExit::CountedAsInstalled:
+            return InstallRebootRequired;
+        case KelvorExit::NoSupportedAdapter:
+            return InstallAllUpToDate;
+        case KelvorExit::Failed:
+        case KelvorExit::DiscoveryFailed:
+        case RunnerSetupFailed:
+        case RunnerStartFailed:
+        default:
+            return InstallFailed;
+    }
 }
 
 // How a discovery, report update or version report run ended, judged from
