@@ -1,5 +1,7 @@
 #include "component.h"
 
+#include <optional>
+
 #include "Source/depcheck.h"
 #include "Source/messages.h"
 #include "hostoptions.h"
@@ -158,6 +160,60 @@ std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
     return InstallRunDone;
 }
 
+// One line of the component's log: the plain log or the verbose one. An
+// entry without text writes nothing.
+struct CComponent::LogEntry {
+    bool plain = false;
+    int line = 0;
+    const char16_t* text = nullptr;
+};
+
+// A run of the utility that is to leave a report (discovery, version
+// report) or that reads one (update from a report), and the message and
+// log lines of its ends.
+struct CComponent::ReportRun {
+    const char16_t* option = nullptr;
+    CStr value;
+    // The report the run is to write, watched from before it starts: only a
+    // report of this run counts. A run that only reads one has none.
+    std::optional<CStr> writes;
+    int exitCodeLine = 0;
+    std::uint32_t doneMessage = 0;
+    LogEntry done[2];
+    std::uint32_t failedMessage = 0;
+    LogEntry failed;
+};
+
+void CComponent::Write(const LogEntry& entry) {
+    if (entry.text == nullptr) return;
+    if (entry.plain)
+        Report(entry.line, entry.text);
+    else
+        Trace(entry.line, entry.text);
+}
+
+std::int32_t CComponent::RunForReport(const ReportRun& run, CStr& message) {
+    UtilityCommand command;
+    command << run.option << run.value;
+    std::optional<ReportWatch> watch;
+    if (run.writes) watch.emplace(*run.writes);
+    std::uint32_t exitCode = RunHidden(command.Line().c_str());
+    TraceExitCode(run.exitCodeLine, exitCode);
+    switch (JudgeReportRun(exitCode, !watch || watch->WrittenSince())) {
+        case ReportRunOutcome::done:
+            message = LoadedMessage(run.doneMessage);
+            for (const LogEntry& entry : run.done) Write(entry);
+            return InstallRunDone;
+        case ReportRunOutcome::noSupportedAdapter:
+            return ReportNoSupportedAdapter(message);
+        case ReportRunOutcome::failed:
+            break;
+    }
+    message = LoadedMessage(run.failedMessage);
+    Write(run.failed);
+    return InstallFailed;
+}
+
 std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
@@ -173,25 +229,17 @@ std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& messa
         Trace(469, u"Exit Tamsec_zar3i::Install function.  Dependencies failed.\r\n");
         return InstallFailed;
     }
-    UtilityCommand command;
-    command << u"/d" << report.text;
-    ReportWatch written(ReportFileOf(report.text));
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(440, exitCode);
-    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageDiscoveryDone);
-            Report(445, u"All firmware discovery successful.  Details in xml file.\r\n");
-            Trace(449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageDiscoveryFailed);
-    Report(459, u"An error occured during hardware discovery. See log for more information.\r\n");
-    return InstallFailed;
+    return RunForReport(
+        {.option = u"/d",
+         .value = report.text,
+         .writes = ReportFileOf(report.text),
+         .exitCodeLine = 440,
+         .doneMessage = MessageDiscoveryDone,
+         .done = {{true, 445, u"All firmware discovery successful.  Details in xml file.\r\n"},
+                  {false, 449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n"}},
+         .failedMessage = MessageDiscoveryFailed,
+         .failed = {true, 459, u"An error occured during hardware discovery. See log for more information.\r\n"}},
+        message);
 }
 
 std::int32_t CComponent::InstallFromReport(const OptionValue& report, CStr& message) {
@@ -202,24 +250,18 @@ std::int32_t CComponent::InstallFromReport(const OptionValue& report, CStr& mess
         Trace(501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n");
         return InstallFailed;
     }
-    UtilityCommand command;
-    command << u"/u" << report.text;
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(520, exitCode);
     // The run reads the report and writes none of its own.
-    switch (JudgeReportRun(exitCode, true)) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageReportUpdateDone);
-            Trace(524, u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageReportReadFailed);
-    Trace(533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n");
-    return InstallFailed;
+    return RunForReport(
+        {.option = u"/u",
+         .value = report.text,
+         .writes = std::nullopt,
+         .exitCodeLine = 520,
+         .doneMessage = MessageReportUpdateDone,
+         .done = {{false, 524,
+                   u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n"}},
+         .failedMessage = MessageReportReadFailed,
+         .failed = {false, 533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n"}},
+        message);
 }
 
 std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* language) {
@@ -232,24 +274,15 @@ std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* lan
     }
     // The host's option names no file; the utility writes its report under
     // one fixed name in the package directory, where the host reads it.
-    UtilityCommand command;
-    command << u"/v" << VersionReportFile;
-    ReportWatch written{CStr(VersionReportFile)};
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(560, exitCode);
-    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageVersionReportDone);
-            Trace(562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageDiscoveryFailed);
-    Trace(572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n");
-    return InstallFailed;
+    return RunForReport({.option = u"/v",
+                         .value = CStr(VersionReportFile),
+                         .writes = CStr(VersionReportFile),
+                         .exitCodeLine = 560,
+                         .doneMessage = MessageVersionReportDone,
+                         .done = {{false, 562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n"}},
+                         .failedMessage = MessageDiscoveryFailed,
+                         .failed = {false, 572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n"}},
+                        message);
 }
 
 std::int32_t CComponent::InstallFirmware(std::int32_t unattended, bool force, CStr& message) {

@@ -52,6 +52,12 @@ private:
     std::int32_t RefuseLongReportName(CStr& message);
     std::int32_t ReportNoSupportedAdapter(CStr& message);
 
+    // A run that writes or reads a report, and what is said of each end.
+    struct LogEntry;
+    struct ReportRun;
+    void Write(const LogEntry& entry);
+    std::int32_t RunForReport(const ReportRun& run, CStr& message);
+
     std::int32_t InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language);
     std::int32_t InstallFromReport(const OptionValue& report, CStr& message);
     std::int32_t InstallVersionReport(CStr& message, const char16_t* language);
