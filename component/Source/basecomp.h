@@ -98,7 +98,6 @@ public:
     std::int32_t BuildPresentHardwareIds();
     std::int32_t IsDevicePresent(const char16_t* hardwareId);
 
-    const HostOptions& Options() const { return options_; }
     // The options of a component that did not go through start-up.
     void SetOptions(const HostOptions& options) { options_ = options; }
 
