@@ -21,6 +21,10 @@ enum Code : std::uint32_t {
     Success = 1,          // -c showed adapters, -d, -u or -v succeeded, -ql answered
     FirmwareUpdated = 1,  // the update flow updated at least one adapter without error
 
+    // 2: no run of the utility ends with it; an installation that sees it
+    // counts the firmware as installed, as the plug-in always has.
+    CountedAsInstalled = 2,
+
     // 3: no adapter was worked on.
     NoSupportedAdapter = 3,
     Cancelled = 3,        // the user quit at a prompt

@@ -1,10 +1,13 @@
 #include "component.h"
 
+#include <optional>
+
 #include "Source/depcheck.h"
 #include "Source/messages.h"
 #include "hostoptions.h"
 #include "kelvor_exit_codes.h"
 #include "platform/files.h"
+#include "platform/hostprocess.h"
 #include "platform/osversion.h"
 #include "runner.h"
 
@@ -14,10 +17,6 @@ namespace {
 // it and by the line numbers given with each line.
 constexpr char16_t ComponentSource[] = u"component";
 
-// The utility never ends with 2; an installation has always counted it as
-// installed all the same.
-constexpr std::uint32_t InstalledWithoutUtilityCode = 2;
-
 CStr LoadedMessage(std::uint32_t id) {
     char16_t buffer[MessageBufferUnits] = {};
     LoadMessage(id, buffer, MessageBufferUnits);
@@ -25,13 +24,22 @@ CStr LoadedMessage(std::uint32_t id) {
 }
 
 // The utility's exit codes as an installation reports them; every code the
-// utility does not end a successful run with (a failed discovery's 7, a
-// crash's, the runners' 11 and 15) is a failure.
+// utility does not end a successful run with (a failed discovery's, a
+// crash's, the runners' own results) is a failure.
 std::int32_t InstallationResult(std::uint32_t exitCode) {
-    if (exitCode == KelvorExit::FirmwareUpdated || exitCode == InstalledWithoutUtilityCode)
-        return InstallRebootRequired;
-    if (exitCode == KelvorExit::NoSupportedAdapter) return InstallAllUpToDate;
-    return InstallFailed;
+    switch (exitCode) {
+        case KelvorExit::FirmwareUpdated:
+        case KelvorExit::CountedAsInstalled:
+            return InstallRebootRequired;
+        case KelvorExit::NoSupportedAdapter:
+            return InstallAllUpToDate;
+        case KelvorExit::Failed:
+        case KelvorExit::DiscoveryFailed:
+        case RunnerSetupFailed:
+        case RunnerStartFailed:
+        default:
+            return InstallFailed;
+    }
 }
 
 // How a discovery, report update or version report run ended, judged from
@@ -103,20 +111,26 @@ void CComponent::TraceExitCode(int line, std::uint32_t exitCode) {
 std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* message, std::uint32_t capacity,
                                  const char16_t* language) {
     Trace(346, u"Entering Tamsec_zar3i::Install function.\r\n");
-    CStr commandLine = HostCommandLine();
-    bool force = HasOption(commandLine, OptionFamily::force);
     CStr text;
-    std::int32_t result;
-    if (!HasPackageDefinition())
+    std::int32_t result = InstallFailed;
+    if (!HasPackageDefinition()) {
         result = RefuseWithoutPackageDefinition(text);
-    else if (HasOption(commandLine, OptionFamily::discovery))
-        result = InstallDiscovery(commandLine, text, language);
-    else if (HasOption(commandLine, OptionFamily::reportUpdate))
-        result = InstallFromReport(commandLine, text);
-    else if (HasOption(commandLine, OptionFamily::versionReport))
-        result = InstallVersionReport(text, language);
-    else
-        result = InstallFirmware(unattended, force, text);
+    } else {
+        switch (options_.run) {
+            case RunKind::discovery:
+                result = InstallDiscovery(options_.report, text, language);
+                break;
+            case RunKind::reportUpdate:
+                result = InstallFromReport(options_.report, text);
+                break;
+            case RunKind::versionReport:
+                result = InstallVersionReport(text, language);
+                break;
+            case RunKind::installation:
+                result = InstallFirmware(unattended, options_.force, text);
+                break;
+        }
+    }
     CopyToBuffer(message, capacity, text);
     return result;
 }
@@ -146,8 +160,61 @@ std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
     return InstallRunDone;
 }
 
-std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language) {
-    OptionValue report = TakeOptionValue(commandLine, OptionFamily::discovery);
+// One line of the component's log: the plain log or the verbose one. An
+// entry without text writes nothing.
+struct CComponent::LogEntry {
+    bool plain = false;
+    int line = 0;
+    const char16_t* text = nullptr;
+};
+
+// A run of the utility that is to leave a report (discovery, version
+// report) or that reads one (update from a report), and the message and
+// log lines of its ends.
+struct CComponent::ReportRun {
+    const char16_t* option = nullptr;
+    CStr value;
+    // The report the run is to write, watched from before it starts: only a
+    // report of this run counts. A run that only reads one has none.
+    std::optional<CStr> writes;
+    int exitCodeLine = 0;
+    std::uint32_t doneMessage = 0;
+    LogEntry done[2];
+    std::uint32_t failedMessage = 0;
+    LogEntry failed;
+};
+
+void CComponent::Write(const LogEntry& entry) {
+    if (entry.text == nullptr) return;
+    if (entry.plain)
+        Report(entry.line, entry.text);
+    else
+        Trace(entry.line, entry.text);
+}
+
+std::int32_t CComponent::RunForReport(const ReportRun& run, CStr& message) {
+    UtilityCommand command;
+    command << run.option << run.value;
+    std::optional<ReportWatch> watch;
+    if (run.writes) watch.emplace(*run.writes);
+    std::uint32_t exitCode = RunHidden(command.Line().c_str());
+    TraceExitCode(run.exitCodeLine, exitCode);
+    switch (JudgeReportRun(exitCode, !watch || watch->WrittenSince())) {
+        case ReportRunOutcome::done:
+            message = LoadedMessage(run.doneMessage);
+            for (const LogEntry& entry : run.done) Write(entry);
+            return InstallRunDone;
+        case ReportRunOutcome::noSupportedAdapter:
+            return ReportNoSupportedAdapter(message);
+        case ReportRunOutcome::failed:
+            break;
+    }
+    message = LoadedMessage(run.failedMessage);
+    Write(run.failed);
+    return InstallFailed;
+}
+
+std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
         Report(413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n");
@@ -162,29 +229,20 @@ std::int32_t CComponent::InstallDiscovery(const CStr& commandLine, CStr& message
         Trace(469, u"Exit Tamsec_zar3i::Install function.  Dependencies failed.\r\n");
         return InstallFailed;
     }
-    UtilityCommand command;
-    command << u"/d" << report.text;
-    ReportWatch written(ReportFileOf(report.text));
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(440, exitCode);
-    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageDiscoveryDone);
-            Report(445, u"All firmware discovery successful.  Details in xml file.\r\n");
-            Trace(449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageDiscoveryFailed);
-    Report(459, u"An error occured during hardware discovery. See log for more information.\r\n");
-    return InstallFailed;
+    return RunForReport(
+        {.option = u"/d",
+         .value = report.text,
+         .writes = ReportFileOf(report.text),
+         .exitCodeLine = 440,
+         .doneMessage = MessageDiscoveryDone,
+         .done = {{true, 445, u"All firmware discovery successful.  Details in xml file.\r\n"},
+                  {false, 449, u"Exit Tamsec_zar3i::Install function. Discovery Complete.\r\n"}},
+         .failedMessage = MessageDiscoveryFailed,
+         .failed = {true, 459, u"An error occured during hardware discovery. See log for more information.\r\n"}},
+        message);
 }
 
-std::int32_t CComponent::InstallFromReport(const CStr& commandLine, CStr& message) {
-    OptionValue report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
+std::int32_t CComponent::InstallFromReport(const OptionValue& report, CStr& message) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
         Report(498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n");
@@ -192,24 +250,18 @@ std::int32_t CComponent::InstallFromReport(const CStr& commandLine, CStr& messag
         Trace(501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n");
         return InstallFailed;
     }
-    UtilityCommand command;
-    command << u"/u" << report.text;
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(520, exitCode);
     // The run reads the report and writes none of its own.
-    switch (JudgeReportRun(exitCode, true)) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageReportUpdateDone);
-            Trace(524, u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageReportReadFailed);
-    Trace(533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n");
-    return InstallFailed;
+    return RunForReport(
+        {.option = u"/u",
+         .value = report.text,
+         .writes = std::nullopt,
+         .exitCodeLine = 520,
+         .doneMessage = MessageReportUpdateDone,
+         .done = {{false, 524,
+                   u"Tamsec_zar3i::Install -- Read the XML file and completed upgrade successfully.\r\n"}},
+         .failedMessage = MessageReportReadFailed,
+         .failed = {false, 533, u"Tamsec_zar3i::Install -- Error reading XML file.\r\n"}},
+        message);
 }
 
 std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* language) {
@@ -222,24 +274,15 @@ std::int32_t CComponent::InstallVersionReport(CStr& message, const char16_t* lan
     }
     // The host's option names no file; the utility writes its report under
     // one fixed name in the package directory, where the host reads it.
-    UtilityCommand command;
-    command << u"/v" << VersionReportFile;
-    ReportWatch written{CStr(VersionReportFile)};
-    std::uint32_t exitCode = RunHidden(command.Line().c_str());
-    TraceExitCode(560, exitCode);
-    switch (JudgeReportRun(exitCode, written.WrittenSince())) {
-        case ReportRunOutcome::done:
-            message = LoadedMessage(MessageVersionReportDone);
-            Trace(562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n");
-            return InstallRunDone;
-        case ReportRunOutcome::noSupportedAdapter:
-            return ReportNoSupportedAdapter(message);
-        case ReportRunOutcome::failed:
-            break;
-    }
-    message = LoadedMessage(MessageDiscoveryFailed);
-    Trace(572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n");
-    return InstallFailed;
+    return RunForReport({.option = u"/v",
+                         .value = CStr(VersionReportFile),
+                         .writes = CStr(VersionReportFile),
+                         .exitCodeLine = 560,
+                         .doneMessage = MessageVersionReportDone,
+                         .done = {{false, 562, u"Tamsec_zar3i::Install -- Version report completed successfully.\r\n"}},
+                         .failedMessage = MessageDiscoveryFailed,
+                         .failed = {false, 572, u"Tamsec_zar3i::Install -- Version reporting failed.\r\n"}},
+                        message);
 }
 
 std::int32_t CComponent::InstallFirmware(std::int32_t unattended, bool force, CStr& message) {
@@ -281,45 +324,43 @@ std::int32_t CComponent::GetCurrentVersion(char16_t* out, std::uint32_t capacity
     return 1;
 }
 
-std::int32_t CComponent::GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) {
+std::int32_t CComponent::GetInstallState(InstallState& record, const char16_t* language) {
     Trace(223, u"Enter Tamsec_zar3i::GetInstallState function.\r\n");
-    if (record != nullptr && size >= sizeof(InstallState) && !HasPackageDefinition()) {
+    if (!HasPackageDefinition()) {
         // Nothing to judge the machine against: not applicable, and why.
-        record->status = InstallStatusNotApplicable;
-        CopyToBuffer(record->message, InstallState::MessageUnits, LoadedMessage(MessagePackageDefinitionBroken));
+        record.status = InstallStatusNotApplicable;
+        CopyToBuffer(record.message, InstallState::MessageUnits, LoadedMessage(MessagePackageDefinitionBroken));
         Report(230, u"Tamsec_zar3i::GetInstallState -- The package definition file is missing or damaged.\r\n");
         Trace(232, u"Exit Tamsec_zar3i::GetInstallState function. No package definition.\r\n");
         return 1;
     }
-    std::int32_t result = CBaseComponent::GetInstallState(record, size, language);
-    if (record == nullptr || size < sizeof(InstallState)) return result;
+    std::int32_t result = CBaseComponent::GetInstallState(record, language);
 
-    CStr commandLine = HostCommandLine();
     std::uint32_t appended = 0;
     const char16_t* exitLine = u"Exit Tamsec_zar3i::GetInstallState function.\r\n";
-    if (HasOption(commandLine, OptionFamily::reportUpdate)) {
-        record->status = InstallStatusOlder;
+    if (options_.reportUpdateNamed) {
+        record.status = InstallStatusOlder;
         appended = MessageUpdatingFromReport;
         exitLine = u"Exit Tamsec_zar3i::GetInstallState function. ReadXML.\r\n";
-    } else if (HasOption(commandLine, OptionFamily::discovery)) {
-        record->status = InstallStatusOlder;
+    } else if (options_.run == RunKind::discovery) {
+        record.status = InstallStatusOlder;
         appended = MessageDiscovering;
         exitLine = u"Exit Tamsec_zar3i::GetInstallState function. DiscoverXML.\r\n";
-    } else if (record->status == InstallStatusSame) {
+    } else if (record.status == InstallStatusSame) {
         appended = MessageAllSame;
-    } else if (record->status == InstallStatusOlder) {
+    } else if (record.status == InstallStatusOlder) {
         appended = MessageUpdateRecommended;
-    } else if (record->status == InstallStatusNewer) {
+    } else if (record.status == InstallStatusNewer) {
         appended = MessageNewerInstalled;
-    } else if (record->status == InstallStatusUnknownVersion) {
+    } else if (record.status == InstallStatusUnknownVersion) {
         appended = MessageVersionUnknown;
     }
     if (appended != 0) {
         // What the base left comes first; a text that would overflow the
         // record is cut and terminated.
-        CStr text(std::u16string_view(record->message, BoundedLength(record->message, InstallState::MessageUnits)));
+        CStr text(std::u16string_view(record.message, BoundedLength(record.message, InstallState::MessageUnits)));
         text += LoadedMessage(appended);
-        CopyToBuffer(record->message, InstallState::MessageUnits, text);
+        CopyToBuffer(record.message, InstallState::MessageUnits, text);
     }
     int line = appended == MessageUpdatingFromReport ? 258 : appended == MessageDiscovering ? 269 : 297;
     Trace(line, exitLine);
@@ -335,8 +376,7 @@ std::int32_t CComponent::IsInstalled() {
 
 std::int32_t CComponent::GetVersionStatus() {
     Trace(93, u"Enter Tamsec_zar3i::GetVersionStatus function.\r\n");
-    CStr commandLine = HostCommandLine();
-    if (HasOption(commandLine, OptionFamily::reportUpdate) || HasOption(commandLine, OptionFamily::discovery)) {
+    if (options_.run == RunKind::discovery || options_.run == RunKind::reportUpdate) {
         Trace(121, u"Exit Tamsec_zar3i::GetVersionStatus function.  Reporting older.\r\n");
         return VersionOlder;
     }
@@ -375,7 +415,7 @@ CComponent& TheComponent() {
 
 void OnLibraryAttach() {
     try {
-        TheComponent().Init();
+        TheComponent().Init(ReadHostOptions(platform::process_command_line()));
     } catch (...) {
         // Loading must succeed whatever start-up met; the host's later
         // questions see the state start-up reached.

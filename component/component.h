@@ -1,8 +1,9 @@
 // CComponent: the firmware component, the one component this plug-in
 // exports, and the library's single instance of it.
 //
-// The component never touches an adapter: it reads the run options from the
-// host process's command line (hostoptions.h), runs the flash utility with
+// The component never touches an adapter: it takes the run options that
+// start-up read from the host process's command line (hostoptions.h), runs
+// the flash utility with
 // matching options (runner.h) and turns the utility's exit code into a
 // result for the host and a localised string-table message. Its log lines
 // name it "Tamsec_zar3i".
@@ -36,7 +37,7 @@ public:
     std::int32_t Install(std::int32_t unattended, void* reserved, char16_t* message, std::uint32_t capacity,
                          const char16_t* language) override;
     std::int32_t GetCurrentVersion(char16_t* out, std::uint32_t capacity) override;
-    std::int32_t GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) override;
+    std::int32_t GetInstallState(InstallState& record, const char16_t* language) override;
     std::int32_t IsInstalled() override;
     std::int32_t GetVersionStatus() override;
     std::int32_t AreDependenciesMet(char16_t* message, std::uint32_t capacity, const char16_t* language) override;
@@ -51,8 +52,14 @@ private:
     std::int32_t RefuseLongReportName(CStr& message);
     std::int32_t ReportNoSupportedAdapter(CStr& message);
 
-    std::int32_t InstallDiscovery(const CStr& commandLine, CStr& message, const char16_t* language);
-    std::int32_t InstallFromReport(const CStr& commandLine, CStr& message);
+    // A run that writes or reads a report, and what is said of each end.
+    struct LogEntry;
+    struct ReportRun;
+    void Write(const LogEntry& entry);
+    std::int32_t RunForReport(const ReportRun& run, CStr& message);
+
+    std::int32_t InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language);
+    std::int32_t InstallFromReport(const OptionValue& report, CStr& message);
     std::int32_t InstallVersionReport(CStr& message, const char16_t* language);
     std::int32_t InstallFirmware(std::int32_t unattended, bool force, CStr& message);
 };

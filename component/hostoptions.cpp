@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/cmdline.h"
-#include "platform/hostprocess.h"
 
 namespace {
 
@@ -57,7 +56,8 @@ std::size_t FindOption(std::u16string_view commandLine, std::u16string_view text
     return std::u16string_view::npos;
 }
 
-std::optional<std::u16string> testCommandLine;
+constexpr std::u16string_view ConsoleSwitch = u"/consoleout";
+
 std::optional<std::u16string> testUtilityProgram;
 
 }  // namespace
@@ -97,13 +97,22 @@ UtilityCommand& UtilityCommand::operator<<(std::u16string_view token) {
     return *this;
 }
 
-CStr HostCommandLine() {
-    if (testCommandLine) return CStr(*testCommandLine);
-    return CStr(platform::process_command_line());
-}
-
-void SetHostCommandLineForTesting(std::optional<std::u16string> commandLine) {
-    testCommandLine = std::move(commandLine);
+HostOptions ReadHostOptions(std::u16string_view commandLine) {
+    HostOptions options;
+    if (HasOption(commandLine, OptionFamily::discovery)) {
+        options.run = RunKind::discovery;
+        options.report = TakeOptionValue(commandLine, OptionFamily::discovery);
+    } else if (HasOption(commandLine, OptionFamily::reportUpdate)) {
+        options.run = RunKind::reportUpdate;
+        options.report = TakeOptionValue(commandLine, OptionFamily::reportUpdate);
+    } else if (HasOption(commandLine, OptionFamily::versionReport)) {
+        options.run = RunKind::versionReport;
+    }
+    options.force = HasOption(commandLine, OptionFamily::force);
+    options.reportUpdateNamed = HasOption(commandLine, OptionFamily::reportUpdate);
+    options.verbose = FindNoCase(commandLine, VerboseLogSwitch) != CStr::npos;
+    options.console = FindNoCase(commandLine, ConsoleSwitch) != CStr::npos;
+    return options;
 }
 
 void SetUtilityProgramForTesting(std::optional<std::u16string> program) {

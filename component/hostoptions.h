@@ -3,12 +3,12 @@
 // the whole line, and the utility's command lines built from them.
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Source/cstr.h"
+#include "Source/runoptions.h"
 
 enum class OptionFamily { discovery, reportUpdate, versionReport, force };
 
@@ -19,15 +19,6 @@ enum class OptionFamily { discovery, reportUpdate, versionReport, force };
 // where it begins the framework's switch "/verbose_log" (in any letter
 // case): that switch only asks for the verbose log.
 bool HasOption(std::u16string_view commandLine, OptionFamily family);
-
-// The longest option value that the component's buffer takes; a longer one
-// is refused whole, never cut into the name of some other file.
-inline constexpr std::size_t OptionValueUnits = 259;
-
-struct OptionValue {
-    CStr text;             // empty when nothing but blanks follows, or the family is absent
-    bool tooLong = false;  // more than OptionValueUnits: `text` is empty
-};
 
 // The text that follows the first of the family's texts found (in the
 // family's order), spaces after the option skipped, up to the end of the
@@ -56,10 +47,11 @@ private:
     CStr line_;
 };
 
-// The host process's whole command line, as the component reads it on each
-// call. Tests set another line for the calls they make.
-CStr HostCommandLine();
-void SetHostCommandLineForTesting(std::optional<std::u16string> commandLine);
+// The whole line read into one value: the run (discovery before update
+// from a report before version report before installation) with its
+// option value, force, and the framework's switches "/verbose_log" and
+// "/consoleout", which count anywhere in the line, in any letter case.
+HostOptions ReadHostOptions(std::u16string_view commandLine);
 
 // Tests run a stand-in under another name: Windows looks for a program
 // named without a path in the running program's own directory first, and a

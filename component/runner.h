@@ -8,10 +8,13 @@
 
 #include <cstdint>
 
-// Results of a run besides the child's own exit code; a child that ends with
-// one of these values is not told apart from them.
-inline constexpr std::uint32_t RunnerSetupFailed = 11;  // a pipe or the worker thread could not be set up
-inline constexpr std::uint32_t RunnerStartFailed = 15;  // the child process could not be created
+// The runners' own results, returned in place of the child's exit code. A
+// child that ends with one of these numbers is not told apart from them;
+// every caller counts both as a failed run.
+enum RunnerResult : std::uint32_t {
+    RunnerSetupFailed = 11,  // a pipe or the worker thread could not be set up
+    RunnerStartFailed = 15,  // the child process could not be created
+};
 
 // The title of the console that an attended run opens when the host has
 // none.

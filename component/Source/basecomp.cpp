@@ -14,11 +14,11 @@ CBaseComponent::CBaseComponent() : log_(new CCmpLog()) {}
 
 CBaseComponent::~CBaseComponent() { Release(); }
 
-std::int32_t CBaseComponent::Init() {
+std::int32_t CBaseComponent::Init(const HostOptions& options) {
+    options_ = options;
     std::int32_t result = 1;
-    CStr commandLine(platform::process_command_line());
-    if (commandLine.FindNoCase(u"/verbose_log") != CStr::npos) log_->SetVerbose(1);
-    if (commandLine.FindNoCase(u"/consoleout") != CStr::npos) platform::open_process_console(ConsoleLines);
+    if (options_.verbose) log_->SetVerbose(1);
+    if (options_.console) platform::open_process_console(ConsoleLines);
     log_->Open();
 
     Announce(84, u"Detecting if 64-bit operating system... \r\n");

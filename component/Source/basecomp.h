@@ -17,6 +17,7 @@
 #include "Source/cmplog.h"
 #include "Source/cstr.h"
 #include "Source/packagedef.h"
+#include "Source/runoptions.h"
 #include "devices/devicelist.h"
 #include "xml/ykzxml.h"
 
@@ -45,9 +46,10 @@ public:
     CBaseComponent(const CBaseComponent&) = delete;
     CBaseComponent& operator=(const CBaseComponent&) = delete;
 
-    // Start-up: 1 when nothing that was attempted failed, 0 when the package
+    // Start-up: keeps the host's run options for every later question, then
+    // 1 when nothing that was attempted failed, 0 when the package
     // definition or install.xml could not be read.
-    virtual std::int32_t Init();                                                          // 1
+    virtual std::int32_t Init(const HostOptions& options);                                // 1
     virtual void Release();                                                               // 2
     virtual std::int32_t ReadPackageDefinition(const char16_t* path);                     // 3
     virtual std::int32_t ReadInstallerXml(const char16_t* path);                          // 4
@@ -66,7 +68,9 @@ public:
     virtual std::int32_t GetDescription(char16_t* out, std::uint32_t capacity, const char16_t* language);  // 12
     virtual std::int32_t GetCurrentVersion(char16_t* out, std::uint32_t capacity);                         // 13
     virtual std::int32_t GetVersion(char16_t* out, std::uint32_t capacity);                                // 14
-    virtual std::int32_t GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language);  // 15
+    // 15: the host's record has been checked for its whole size where it
+    // entered (GetProperty).
+    virtual std::int32_t GetInstallState(InstallState& record, const char16_t* language);
     virtual std::int32_t QueryProperty6();  // 16: the silent flag
     virtual std::int32_t QueryProperty7();  // 17: the silent flag
     virtual std::int32_t QueryProperty8();  // 18: 1
@@ -93,6 +97,9 @@ public:
     // devices, and again on demand while it is empty.
     std::int32_t BuildPresentHardwareIds();
     std::int32_t IsDevicePresent(const char16_t* hardwareId);
+
+    // The options of a component that did not go through start-up.
+    void SetOptions(const HostOptions& options) { options_ = options; }
 
     CCmpLog* Log() const { return log_; }
     // Makes the host's log the component's log, which the component then
@@ -151,6 +158,7 @@ protected:
     CStrList storageDeviceNames_;
     std::int32_t ownsLog_ = 1;
     CCmpLog* log_ = nullptr;
+    HostOptions options_;
 
 private:
     // The yk*.xml files that FindPackageDefinition did not take, when there

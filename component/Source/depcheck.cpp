@@ -207,9 +207,8 @@ std::int32_t CompareVersions(const platform::FileVersion& installed, const platf
     return VersionSame;
 }
 
-std::int32_t CBaseComponent::GetInstallState(InstallState* record, std::uint32_t size, const char16_t* language) {
-    if (record == nullptr || size < sizeof(InstallState)) return 0;
-    record->message[0] = u'\0';
+std::int32_t CBaseComponent::GetInstallState(InstallState& record, const char16_t* language) {
+    record.message[0] = u'\0';
     std::vector<char16_t> dependency(WorkBufferUnits, u'\0');
     std::vector<char16_t> dependencyList(WorkBufferUnits, u'\0');
     CheckAnswers answers;
@@ -218,13 +217,13 @@ std::int32_t CBaseComponent::GetInstallState(InstallState* record, std::uint32_t
     checks.Ask(844, u"    - Is operating system supported... ");
     if (IsOsSupported() == 0) {
         checks.Answer(NoAndRefused);
-        return Refuse(*record, CodeMessageOsNotSupported, language);
+        return Refuse(record, CodeMessageOsNotSupported, language);
     }
     checks.Answer(Yes);
     checks.Ask(856, u"    - Is necessary disk space available... ");
     if (IsDiskSpaceAvailable(nullptr) == 0) {
         checks.Answer(NoAndRefused);
-        return Refuse(*record, CodeMessageNotEnoughDiskSpace, language);
+        return Refuse(record, CodeMessageNotEnoughDiskSpace, language);
     }
     checks.Answer(Yes);
 
@@ -246,7 +245,7 @@ std::int32_t CBaseComponent::GetInstallState(InstallState* record, std::uint32_t
     answers.dependencyListPassed = CheckDependencyList(dependencyList.data(), WorkBufferUnits, language) != 0;
     checks.Answer(answers.dependencyListPassed ? u"Done.\r\n\r\n" : u"Failed!\r\n\r\n");
 
-    ApplyStatusRules(*record, answers, dependency, dependencyList, language);
+    ApplyStatusRules(record, answers, dependency, dependencyList, language);
     return 1;
 }
 

@@ -62,8 +62,10 @@ std::int32_t CBaseComponent::GetProperty(std::uint32_t id, void* out, std::uint3
         case PropertyVersion:
             return out != nullptr ? GetVersion(static_cast<char16_t*>(out), size) : 0;
         case PropertyInstallState:
+            // The one check of the host's record: a shorter one is left
+            // untouched and nothing is asked.
             if (out == nullptr || size < sizeof(InstallState)) return 0;
-            return GetInstallState(static_cast<InstallState*>(out), size, language);
+            return GetInstallState(*static_cast<InstallState*>(out), language);
         case PropertySilent:
             return WriteNumber(out, QueryProperty6());
         case PropertySilentAgain:

@@ -152,7 +152,7 @@ TEST_F(PackageTest, InstallStatusRules) {
         InstallState record;
         record.status = -5;
         std::fill(std::begin(record.message), std::end(record.message), u'#');
-        ASSERT_EQ(component.GetInstallState(&record, sizeof record, c.language), 1) << c.what;
+        ASSERT_EQ(component.GetInstallState(record, c.language), 1) << c.what;
         EXPECT_EQ(record.status, c.status) << c.what;
         EXPECT_EQ(utf8(record.message), utf8(c.message)) << c.what;
         bool early = c.script.os == 0 || c.script.disk == 0;
@@ -167,8 +167,8 @@ TEST_F(PackageTest, InstallStateNeedsTheWholeRecord) {
     InstallState record;
     record.status = 42;
     record.message[0] = u'x';
-    EXPECT_EQ(component.GetInstallState(&record, sizeof record - 1, u"en"), 0);
-    EXPECT_EQ(component.GetInstallState(nullptr, sizeof record, u"en"), 0);
+    EXPECT_EQ(component.GetProperty(5, &record, sizeof record - 1, u"en"), 0);
+    EXPECT_EQ(component.GetProperty(5, nullptr, sizeof record, u"en"), 0);
     EXPECT_EQ(record.status, 42);
     EXPECT_EQ(record.message[0], u'x');
     EXPECT_TRUE(component.asked.empty());
@@ -182,11 +182,11 @@ TEST_F(PackageTest, LongMessagesAreCutToTheRecord) {
     longText += std::u16string(3000, u'b');
     ScriptedComponent component({.list = 0, .listMessage = longText});
     InstallState record;
-    ASSERT_EQ(component.GetInstallState(&record, sizeof record, u"en"), 1);
+    ASSERT_EQ(component.GetInstallState(record, u"en"), 1);
     EXPECT_EQ(std::u16string(record.message), std::u16string(1022, u'a'));
 
     ScriptedComponent plain({.met = 0, .metMessage = std::u16string(4095, u'c')});
-    ASSERT_EQ(plain.GetInstallState(&record, sizeof record, u"en"), 1);
+    ASSERT_EQ(plain.GetInstallState(record, u"en"), 1);
     EXPECT_EQ(std::u16string(record.message), std::u16string(1023, u'c'));
 }
 
@@ -194,13 +194,13 @@ TEST_F(PackageTest, QuestionsAndAnswersInBothLogs) {
     ScriptedComponent full({.version = 0, .list = 0});
     full.AdoptLog(log_.get());
     InstallState record;
-    full.GetInstallState(&record, sizeof record, u"en");
+    full.GetInstallState(record, u"en");
     ScriptedComponent refused({.disk = 0});
     refused.AdoptLog(log_.get());
-    refused.GetInstallState(&record, sizeof record, u"en");
+    refused.GetInstallState(record, u"en");
     ScriptedComponent unknownVersion({.hardware = 0, .version = 9});
     unknownVersion.AdoptLog(log_.get());
-    unknownVersion.GetInstallState(&record, sizeof record, u"en");
+    unknownVersion.GetInstallState(record, u"en");
 
     EXPECT_EQ(PlainLog(),
               "    - Is operating system supported... Yes\r\n"
@@ -528,17 +528,17 @@ TEST_F(PackageTest, InstallStateOfTheBaseComponent) {
     component.AdoptLog(log_.get());
     ASSERT_EQ(component.ReadPackageDefinition(u"yk.xml"), 0);
     InstallState record;
-    ASSERT_EQ(component.GetInstallState(&record, sizeof record, u"fr"), 1);
+    ASSERT_EQ(component.GetInstallState(record, u"fr"), 1);
     EXPECT_EQ(record.status, InstallStatusNotApplicable);
     EXPECT_EQ(record.message[0], u'\0');
 
     Write("Kelvor.exe", "program");
     component.SetVersionFile(u"Kelvor.exe");
-    ASSERT_EQ(component.GetInstallState(&record, sizeof record, u"fr"), 1);
+    ASSERT_EQ(component.GetInstallState(record, u"fr"), 1);
     EXPECT_EQ(record.status, InstallStatusInstalledNoHardware);
 
     Write("dependency.xml", DependencyXml("<platform model=\"Velmar RS740\"/>"));
-    ASSERT_EQ(component.GetInstallState(&record, sizeof record, u"fr"), 1);
+    ASSERT_EQ(component.GetInstallState(record, u"fr"), 1);
     EXPECT_EQ(record.status, InstallStatusNotApplicable);
     EXPECT_EQ(utf8(record.message), "System model not supported.");
     EXPECT_NE(PlainLog().find("    - Is necessary disk space available... Yes\r\n"

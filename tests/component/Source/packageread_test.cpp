@@ -104,7 +104,7 @@ TEST(FindPackageDefinition, FirstUsableByNameWhateverTheDirectoryOrder) {
             fs::path setupLog = PlainLogFile();
             std::uintmax_t before = testsupport::fileSize(setupLog);
             CBaseComponent component;
-            component.Init();
+            component.Init(HostOptions{});
             SCOPED_TRACE(files.front().first + (reversed ? " reversed" : ""));
             EXPECT_EQ(component.HasPackageDefinition(), !c.taken.empty());
             char16_t version[64] = {};
@@ -385,7 +385,7 @@ TEST(Init, ResultFollowsThePackageFiles) {
             package.write("ykpkg.xml", c.definition);
         if (!c.installer.empty()) package.write("install.xml", c.installer);
         CBaseComponent component;
-        EXPECT_EQ(component.Init(), c.result) << c.what;
+        EXPECT_EQ(component.Init(HostOptions{}), c.result) << c.what;
         EXPECT_EQ(component.HasPackageDefinition(), c.usable) << c.what;
     }
 }

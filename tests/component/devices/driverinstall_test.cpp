@@ -119,7 +119,7 @@ protected:
         {
             FrameworkComponent component;
             component.Log()->SetVerbose(1);
-            component.Init();
+            component.Init(HostOptions{});
             char16_t message[InstallState::MessageUnits] = {};
             outcome.result = component.Install(1, nullptr, message, InstallState::MessageUnits, language);
             outcome.message = platform::utf16_to_utf8(message);

@@ -77,7 +77,7 @@ TEST_F(FirmwareComponent, InstallBranchesCommandsAndResults) {
     ReadPackage(component);
     for (const InstallCase& c : cases) {
         SCOPED_TRACE(Utf8(c.line).substr(0, 60) + " exit " + std::to_string(c.exitCode));
-        SetHostCommandLineForTesting(c.line);
+        component.SetOptions(ReadHostOptions(c.line));
         SetExitCode(c.exitCode);
         platform::set_environment_variable("FAKE_UTILITY_WRITES", c.writes);
         char16_t message[MessageBufferUnits] = {};
@@ -89,7 +89,6 @@ TEST_F(FirmwareComponent, InstallBranchesCommandsAndResults) {
 }
 
 TEST_F(FirmwareComponent, InstallNeverWritesBeyondTheStatedCapacity) {
-    SetHostCommandLineForTesting(u"Zorvane.exe");
     SetExitCode(1);
     CComponent component;
     ReadPackage(component);
@@ -120,7 +119,7 @@ TEST_F(FirmwareComponent, DriverDependency) {
     // Discovery and the version report need the driver; the installation
     // does not ask.
     for (const char16_t* line : {u"Zorvane.exe /d report.xml", u"Zorvane.exe /v"}) {
-        SetHostCommandLineForTesting(line);
+        component.SetOptions(ReadHostOptions(line));
         EXPECT_EQ(component.Install(1, nullptr, message, MessageBufferUnits, u"en"), InstallFailed);
         EXPECT_EQ(Utf8(message), Message(MessageDriverX64Required));
     }
@@ -139,7 +138,6 @@ TEST_F(FirmwareComponent, VersionStatusFromTheUtility) {
     InstallDriverService();
     CComponent component;
     ReadPackage(component);
-    SetHostCommandLineForTesting(u"Zorvane.exe");
     // Only the utility's answers to "/N" tell a version; a failed discovery
     // (7) or any other end tells nothing.
     const std::pair<std::uint32_t, std::int32_t> cases[] = {
@@ -159,10 +157,10 @@ TEST_F(FirmwareComponent, VersionStatusFromTheUtility) {
         platform::set_environment_variable("FAKE_UTILITY_CRASH", "");
         TakeCalls();
     }
-    SetHostCommandLineForTesting(u"Zorvane.exe -u r.xml");
+    component.SetOptions(ReadHostOptions(u"Zorvane.exe -u r.xml"));
     EXPECT_EQ(component.GetVersionStatus(), VersionOlder);
     TakeCalls();
-    SetHostCommandLineForTesting(u"Zorvane.exe");
+    component.SetOptions(ReadHostOptions(u"Zorvane.exe"));
     fs::remove(dir_ / "FakeKelvor.exe");
     EXPECT_EQ(component.GetVersionStatus(), VersionUnknown);
     // Without the utility every branch fails with its failure message.
@@ -171,7 +169,7 @@ TEST_F(FirmwareComponent, VersionStatusFromTheUtility) {
                                                                  {u"Zorvane.exe /u r.xml", MessageReportReadFailed},
                                                                  {u"Zorvane.exe /v", MessageDiscoveryFailed}};
     for (auto [line, message] : missing) {
-        SetHostCommandLineForTesting(line);
+        component.SetOptions(ReadHostOptions(line));
         char16_t text[MessageBufferUnits] = {};
         EXPECT_EQ(component.Install(1, nullptr, text, MessageBufferUnits, u"en"), InstallFailed);
         EXPECT_EQ(Utf8(text), Message(message));
@@ -228,24 +226,19 @@ TEST_F(FirmwareComponent, InstallStateAddsItsMessage) {
     ReadPackage(component);
     for (const Case& c : cases) {
         SCOPED_TRACE(Utf8(c.line) + " exit " + std::to_string(c.exitCode));
-        SetHostCommandLineForTesting(c.line);
+        component.SetOptions(ReadHostOptions(c.line));
         SetExitCode(c.exitCode);
         InstallState record;
-        EXPECT_EQ(component.GetInstallState(&record, sizeof record, u"en"), 1);
+        EXPECT_EQ(component.GetInstallState(record, u"en"), 1);
         EXPECT_EQ(record.status, c.status);
         EXPECT_EQ(Utf8(record.message), Message(c.message));
     }
 
-    InstallState untouched;
-    untouched.status = 42;
-    EXPECT_EQ(component.GetInstallState(&untouched, sizeof untouched - 1, u"en"), 0);
-    EXPECT_EQ(untouched.status, 42);
-
     // The base's message comes first; what does not fit is cut.
     component.dependencyFailure = std::u16string(1000, u'd');
-    SetHostCommandLineForTesting(u"Zorvane.exe /u y.xml");
+    component.SetOptions(ReadHostOptions(u"Zorvane.exe /u y.xml"));
     InstallState record;
-    EXPECT_EQ(component.GetInstallState(&record, sizeof record, u"en"), 1);
+    EXPECT_EQ(component.GetInstallState(record, u"en"), 1);
     EXPECT_EQ(record.status, InstallStatusOlder);
     std::u16string text(record.message);
     EXPECT_EQ(text.size(), InstallState::MessageUnits - 1);
@@ -261,9 +254,9 @@ TEST_F(FirmwareComponent, NothingWithoutAPackageDefinition) {
     for (const char16_t* line :
          {u"Zorvane.exe", u"Zorvane.exe /d report.xml", u"Zorvane.exe /u report.xml", u"Zorvane.exe /v"}) {
         SCOPED_TRACE(Utf8(line));
-        SetHostCommandLineForTesting(line);
+        component.SetOptions(ReadHostOptions(line));
         InstallState record;
-        EXPECT_EQ(component.GetInstallState(&record, sizeof record, u"en"), 1);
+        EXPECT_EQ(component.GetInstallState(record, u"en"), 1);
         EXPECT_EQ(record.status, InstallStatusNotApplicable);
         EXPECT_EQ(Utf8(record.message), Message(MessagePackageDefinitionBroken));
         char16_t message[MessageBufferUnits] = {};

@@ -47,7 +47,6 @@ protected:
         for (const char* name : {"YKZ_MACHINE", "FAKE_UTILITY_CALLS", "FAKE_UTILITY_EXIT", "FAKE_UTILITY_OUTPUT",
                                  "FAKE_UTILITY_CRASH", "FAKE_UTILITY_WRITES"})
             platform::set_environment_variable(name, "");
-        SetHostCommandLineForTesting(std::nullopt);
         SetUtilityProgramForTesting(std::nullopt);
         fs::current_path(previous_);
     }

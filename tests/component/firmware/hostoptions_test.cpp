@@ -94,6 +94,39 @@ TEST(HostOptions, ValueIsTheRestOfTheLineUpTo259Units) {
     }
 }
 
+TEST(HostOptions, OneValueForTheWholeLine) {
+    struct Case {
+        std::u16string line;
+        RunKind run;
+        std::string report;
+        bool tooLong, reportUpdateNamed, force, verbose, console;
+    };
+    const Case cases[] = {
+        {u"Zorvane.exe", RunKind::installation, "", false, false, false, false, false},
+        {u"Zorvane.exe /g", RunKind::installation, "", false, false, true, false, false},
+        // Discovery takes the run before an update from a report, which the
+        // install state still speaks of.
+        {u"Zorvane.exe /u r.xml /d d.xml", RunKind::discovery, "d.xml", false, true, false, false, false},
+        {u"Zorvane.exe /u r.xml /v", RunKind::reportUpdate, "r.xml /v", false, true, false, false, false},
+        {u"Zorvane.exe /v /f", RunKind::versionReport, "", false, false, true, false, false},
+        {u"Zorvane.exe /d " + std::u16string(260, u'n'), RunKind::discovery, "", true, false, false, false, false},
+        // The framework's switches in any letter case; neither is a version
+        // report.
+        {u"Zorvane.exe /ConsoleOut /Verbose_Log", RunKind::installation, "", false, false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8(c.line).substr(0, 40));
+        HostOptions options = ReadHostOptions(c.line);
+        EXPECT_EQ(options.run, c.run);
+        EXPECT_EQ(Utf8(options.report.text), c.report);
+        EXPECT_EQ(options.report.tooLong, c.tooLong);
+        EXPECT_EQ(options.reportUpdateNamed, c.reportUpdateNamed);
+        EXPECT_EQ(options.force, c.force);
+        EXPECT_EQ(options.verbose, c.verbose);
+        EXPECT_EQ(options.console, c.console);
+    }
+}
+
 TEST(HostOptions, UtilityCommandTokensEachFollowedByOneSpace) {
     UtilityCommand command;
     command << u"/d" << u"report.xml /f";
