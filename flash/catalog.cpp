@@ -1,10 +1,10 @@
-#include "catalog.h"
-#include "log.h"
-#include "runstate.h"
+#include "kelvor_core/catalog.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 #include "xmlvalues.h"
 
 #include "platform/ascii.h"
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "kelvor_core/commands.h"
 
 #include "platform/cmdline.h"
 

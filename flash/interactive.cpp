@@ -1,10 +1,10 @@
 #include "interactive.h"
 #include "discovery.h"
-#include "kelvor_exit_codes.h"
-#include "log.h"
+#include "common/kelvor_exit_codes.h"
+#include "kelvor_core/log.h"
 #include "reportrun.h"
-#include "runstate.h"
-#include "status.h"
+#include "kelvor_core/runstate.h"
+#include "kelvor_core/status.h"
 #include "textfields.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
-#include "log.h"
-#include "runstate.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 
 #include "platform/console.h"
 #include "platform/files.h"

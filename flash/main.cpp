@@ -1,5 +1,5 @@
 // Kelvor: the adapter firmware flash utility.
-#include "app.h"
+#include "kelvor_core/app.h"
 
 #include "platform/arguments.h"
 #include "platform/console.h"

@@ -1,6 +1,6 @@
-#include "options.h"
-#include "log.h"
-#include "runstate.h"
+#include "kelvor_core/options.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 
 #include "platform/ascii.h"
 

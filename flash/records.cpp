@@ -1,4 +1,4 @@
-#include "records.h"
+#include "kelvor_core/records.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,12 +1,12 @@
-#include "report.h"
-#include "catalog.h"
-#include "log.h"
-#include "runstate.h"
+#include "kelvor_core/report.h"
+#include "kelvor_core/catalog.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 #include "textfields.h"
 #include "xmlvalues.h"
 
 #include "platform/ascii.h"
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <cctype>
 #include <cstring>

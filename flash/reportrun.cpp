@@ -1,9 +1,9 @@
 #include "reportrun.h"
-#include "commands.h"
+#include "kelvor_core/commands.h"
 #include "discovery.h"
-#include "kelvor_exit_codes.h"
-#include "log.h"
-#include "runstate.h"
+#include "common/kelvor_exit_codes.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 #include "textfields.h"
 
 #include "platform/files.h"

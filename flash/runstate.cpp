@@ -1,4 +1,4 @@
-#include "runstate.h"
+#include "kelvor_core/runstate.h"
 
 namespace kelvor {
 

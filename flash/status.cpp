@@ -1,8 +1,8 @@
-#include "status.h"
+#include "kelvor_core/status.h"
 #include "discovery.h"
-#include "kelvor_exit_codes.h"
-#include "log.h"
-#include "runstate.h"
+#include "common/kelvor_exit_codes.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 
 #include "platform/files.h"
 

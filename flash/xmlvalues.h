@@ -2,7 +2,7 @@
 // names, and attribute values with the files' " " default.
 #pragma once
 
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <string_view>
 

@@ -3,8 +3,8 @@
 // sanitizers, it checks what the rest of the utility relies on: every stored
 // entry sits under the key of its own identities, every key is found again,
 // and the first image file is set exactly when an entry named one.
-#include "catalog.h"
-#include "runstate.h"
+#include "kelvor_core/catalog.h"
+#include "kelvor_core/runstate.h"
 
 #include <cstddef>
 #include <cstdint>

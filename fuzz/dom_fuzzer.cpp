@@ -2,7 +2,7 @@
 // rendered and the rendering is parsed again. Besides the sanitizers, it
 // checks that results are consistent and that what the writer produces from
 // a clean parse reads back without a hard error.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <cstddef>
 #include <cstdint>

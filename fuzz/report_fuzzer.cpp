@@ -4,10 +4,10 @@
 // sanitizers, it checks the reader's promises: its answer says whether an
 // adapter matched, and every adapter kept is a catalog model under the key
 // of its own identities.
-#include "catalog.h"
-#include "records.h"
-#include "report.h"
-#include "runstate.h"
+#include "kelvor_core/catalog.h"
+#include "kelvor_core/records.h"
+#include "kelvor_core/report.h"
+#include "kelvor_core/runstate.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // and the whole tree, complete or partial, is walked with every accessor.
 // Besides the sanitizers, it checks that the tree holds together: parents,
 // types and texts agree, and every lookup finds what the walk saw.
-#include "xml/ykzxml.h"
+#include "tamsel_xml/ykzxml.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Portable code only: ASCII comparisons.
-#include "ascii.h"
+#include "platform/ascii.h"
 
 namespace platform {
 

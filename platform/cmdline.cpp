@@ -1,5 +1,5 @@
 // Portable code only: the Windows argument rules, used on every platform.
-#include "cmdline.h"
+#include "platform/cmdline.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // Directory ids of INF files, portable.
-#include "dirids.h"
+#include "platform/dirids.h"
 
-#include "wsystem.h"
+#include "platform/wsystem.h"
 
 namespace platform {
 

@@ -1,5 +1,5 @@
 // Portable part of the file operations of the driver installation.
-#include "fileops.h"
+#include "platform/fileops.h"
 
 namespace platform {
 

@@ -1,5 +1,5 @@
 // Portable: the pattern rule of a Windows directory search.
-#include "findfiles.h"
+#include "platform/findfiles.h"
 
 namespace platform {
 

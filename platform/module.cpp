@@ -1,5 +1,5 @@
 // Portable part of the module service.
-#include "module.h"
+#include "platform/module.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // Portable part of the process service: the ready-made runs, built from the
 // pieces that posix/process.cpp and win32/process.cpp implement.
-#include "process.h"
-#include "unicode.h"
+#include "platform/process.h"
+#include "platform/unicode.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 // Registry values and their meaning: portable; opening keys and reading and
-// writing values is in posix/registry.cpp and win32/registry.cpp.
-#include "registry.h"
+// writing values is in simulated/registry.cpp and win32/registry.cpp.
+#include "platform/registry.h"
 
 namespace platform {
 

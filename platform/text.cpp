@@ -1,7 +1,7 @@
 // Portable part of the text service: UTF-16LE bytes to UTF-8, through the
 // one place that converts between the two.
-#include "text.h"
-#include "unicode.h"
+#include "platform/text.h"
+#include "platform/unicode.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // Portable code: no system headers here.
-#include "unicode.h"
+#include "platform/unicode.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // Portable part of the UTF-16 path services: the directory chain and file
 // names, pure text work over the system calls of posix/ and win32/.
-#include "wpaths.h"
+#include "platform/wpaths.h"
 
 namespace platform {
 

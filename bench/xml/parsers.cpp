@@ -3,7 +3,7 @@
 // attributes and text.
 #include "parsers.h"
 
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <expat.h>
 #include <tinyxml2.h>

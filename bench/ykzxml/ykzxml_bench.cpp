@@ -5,7 +5,7 @@
 // in (README.md).
 #include "package_documents.h"
 
-#include "xml/ykzxml.h"
+#include "tamsel_xml/ykzxml.h"
 
 #include <expat.h>
 

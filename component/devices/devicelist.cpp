@@ -1,4 +1,4 @@
-#include "devices/devicelist.h"
+#include "tamsel_devices/devicelist.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "devices/inf.h"
+#include "tamsel_devices/inf.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 // file-list sections, and the directories they need.
 #include <array>
 
-#include "devices/inf.h"
+#include "tamsel_devices/inf.h"
 #include "platform/dirids.h"
 #include "platform/fileops.h"
 #include "platform/process.h"

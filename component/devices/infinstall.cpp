@@ -1,7 +1,7 @@
 // CInf's installation of a whole package or of one section: file lists,
 // registry entries, services, software settings, the root device and the
 // start-menu shortcuts.
-#include "devices/inf.h"
+#include "tamsel_devices/inf.h"
 #include "platform/dirids.h"
 #include "platform/osversion.h"
 #include "platform/setupinf.h"

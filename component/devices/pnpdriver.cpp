@@ -1,6 +1,6 @@
-#include "devices/pnpdriver.h"
+#include "tamsel_devices/pnpdriver.h"
 
-#include "devices/inf.h"
+#include "tamsel_devices/inf.h"
 #include "platform/fileops.h"
 #include "platform/module.h"
 #include "platform/setupinf.h"

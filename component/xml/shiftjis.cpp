@@ -1,4 +1,4 @@
-#include "xml/shiftjis.h"
+#include "shiftjis.h"
 
 #include "platform/codepage.h"
 

@@ -1,7 +1,7 @@
 // expat's callbacks, turned into the reader's tree. expat is the system's
 // UTF-8 build: every name and piece of text is converted to UTF-16 before it
 // is stored.
-#include "xml/ykzxmlbuild.h"
+#include "ykzxmlbuild.h"
 
 #include "platform/unicode.h"
 

@@ -9,9 +9,9 @@
 #define XML_DTD 1
 #endif
 
-#include "xml/shiftjis.h"
-#include "xml/ykzxml.h"
-#include "xml/ykzxmlstorage.h"
+#include "shiftjis.h"
+#include "tamsel_xml/ykzxml.h"
+#include "ykzxmlstorage.h"
 
 #include <expat.h>
 

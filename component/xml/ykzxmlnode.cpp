@@ -1,6 +1,6 @@
-#include "xml/ykzxml.h"
+#include "tamsel_xml/ykzxml.h"
 
-#include "xml/ykzxmlstorage.h"
+#include "ykzxmlstorage.h"
 
 #include <new>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "xml/ykzxml.h"
+#include "tamsel_xml/ykzxml.h"
 
-#include "Source/cstr.h"
+#include "cmplog/cstr.h"
 #include "platform/wholefile.h"
-#include "xml/ykzxmlbuild.h"
-#include "xml/ykzxmlstorage.h"
+#include "ykzxmlbuild.h"
+#include "ykzxmlstorage.h"
 
 #include <climits>
 #include <clocale>

@@ -1,6 +1,6 @@
-#include "xml/ykzxmlstorage.h"
+#include "ykzxmlstorage.h"
 
-#include "xml/ykzxmltext.h"
+#include "tamsel_xml/ykzxmltext.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "xml/ykzxmltext.h"
+#include "tamsel_xml/ykzxmltext.h"
 
-#include "xml/ykzxmlstorage.h"
+#include "ykzxmlstorage.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "node.h"
 #include "parser.h"
 #include "utf8.h"
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include "platform/text.h"
 #include "platform/wholefile.h"

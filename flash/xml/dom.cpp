@@ -1,5 +1,5 @@
 // Handles, accessors and the operations that build a tree.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 #include "node.h"
 
 #include <cstring>

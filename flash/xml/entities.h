@@ -1,7 +1,7 @@
 // Entity and character-reference decoding of text runs and attribute values.
 #pragma once
 
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <cstddef>
 

@@ -2,7 +2,7 @@
 // operations that build and dismantle them. Private to the library.
 #pragma once
 
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // holder.
 #pragma once
 
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 #include "node.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Formatted output: one walk over the tree measures the text, a second walk
 // over the same rules fills a buffer of exactly that size. The walk keeps
 // its own stack, so the depth of a tree is limited by memory only.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 #include "entities.h"
 #include "node.h"
 #include "utf8.h"

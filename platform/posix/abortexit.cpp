@@ -1,7 +1,7 @@
 // POSIX only: the abort outcome as a SIGABRT handler that uses only
 // async-signal-safe calls.
-#include "../abortexit.h"
-#include "../files.h"
+#include "platform/abortexit.h"
+#include "platform/files.h"
 
 #include <cerrno>
 #include <csignal>

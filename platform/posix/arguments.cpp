@@ -1,5 +1,5 @@
 // POSIX only: arguments arrive as bytes, which are UTF-8 here.
-#include "../arguments.h"
+#include "platform/arguments.h"
 
 namespace platform {
 

@@ -1,11 +1,11 @@
 // POSIX only: Linux's ANSI code page is UTF-8; other code pages go through
 // iconv, which decodes them independently of the process's locale.
-#include "../codepage.h"
+#include "platform/codepage.h"
 
 #include <cerrno>
 #include <iconv.h>
 
-#include "../unicode.h"
+#include "platform/unicode.h"
 
 namespace platform {
 

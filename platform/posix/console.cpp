@@ -1,5 +1,5 @@
 // POSIX only: the terminal stands in for the console.
-#include "../console.h"
+#include "platform/console.h"
 
 #include <cstdio>
 #include <unistd.h>

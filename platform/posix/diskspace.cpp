@@ -1,10 +1,10 @@
 // POSIX only: free space from statvfs.
-#include "../diskspace.h"
+#include "platform/diskspace.h"
 
 #include <sys/statvfs.h>
 
-#include "../files.h"
-#include "../unicode.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
 
 namespace platform {
 

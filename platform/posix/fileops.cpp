@@ -2,8 +2,8 @@
 // error codes. A file counts as in use while another open file holds an
 // exclusive flock on it or while it runs as a program; operations delayed
 // until restart go to the simulated machine's registry.
-#include "../fileops.h"
-#include "../limits.h"
+#include "platform/fileops.h"
+#include "platform/limits.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,8 +11,8 @@
 #include <unistd.h>
 #include <cerrno>
 
-#include "../registry.h"
-#include "../unicode.h"
+#include "platform/registry.h"
+#include "platform/unicode.h"
 #include "wpath.h"
 
 namespace platform {

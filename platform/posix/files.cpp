@@ -1,5 +1,5 @@
 // POSIX only: files and directories; Windows paths mapped onto this system.
-#include "../files.h"
+#include "platform/files.h"
 #include "paths.h"
 
 #include <cctype>

@@ -1,5 +1,5 @@
 // POSIX only: no file carries a version resource.
-#include "../fileversion.h"
+#include "platform/fileversion.h"
 
 namespace platform {
 

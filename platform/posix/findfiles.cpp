@@ -1,11 +1,11 @@
 // POSIX only: directory listing through opendir.
-#include "../findfiles.h"
+#include "platform/findfiles.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "../files.h"
-#include "../unicode.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
 
 namespace platform {
 

@@ -1,13 +1,13 @@
 // POSIX only: the host process's arguments from /proc, and its streams.
-#include "../hostprocess.h"
+#include "platform/hostprocess.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "../cmdline.h"
-#include "../unicode.h"
+#include "platform/cmdline.h"
+#include "platform/unicode.h"
 
 namespace platform {
 

@@ -1,5 +1,5 @@
 // POSIX only: shared libraries through dlopen.
-#include "../library.h"
+#include "platform/library.h"
 
 #include <dlfcn.h>
 

@@ -1,6 +1,6 @@
 // POSIX only: the machine-wide lock as an flock on a file.
-#include "../machinelock.h"
-#include "../files.h"
+#include "platform/machinelock.h"
+#include "platform/files.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // POSIX only: modules found through the dynamic loader, and the file
 // versions compiled into them.
-#include "../module.h"
+#include "platform/module.h"
 
 #include <dlfcn.h>
 #include <link.h>

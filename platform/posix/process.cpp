@@ -5,11 +5,11 @@
 // child only as one of its standard handles, through dup2 in the child. So
 // the inherited end of a pipe needs no flag here, and a child started on
 // another thread at the same moment can never keep a pipe open by accident.
-#include "../process.h"
-#include "../cmdline.h"
-#include "../files.h"
-#include "../limits.h"
-#include "../unicode.h"
+#include "platform/process.h"
+#include "platform/cmdline.h"
+#include "platform/files.h"
+#include "platform/limits.h"
+#include "platform/unicode.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,6 +1,6 @@
 // POSIX only: string tables compiled into the module, in the language that
 // the locale environment names.
-#include "../resources.h"
+#include "platform/resources.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // POSIX only: Linux has no shell associations and no link files. A program
 // file is started detached and hidden; any other file has no application
 // that opens it. A link is a small text file naming what it holds.
-#include "../shell.h"
+#include "platform/shell.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <cerrno>
 
-#include "../unicode.h"
+#include "platform/unicode.h"
 #include "wpath.h"
 
 namespace platform {

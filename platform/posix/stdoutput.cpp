@@ -1,6 +1,6 @@
 // POSIX only: standard output is descriptor 1; remembering it keeps a
 // duplicate, and putting it back duplicates that onto 1 again.
-#include "../stdoutput.h"
+#include "platform/stdoutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 // POSIX only: system information.
-#include "../system.h"
+#include "platform/system.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,5 +1,5 @@
 // POSIX only: the UTF-16 test, which Linux has no system call for.
-#include "../text.h"
+#include "platform/text.h"
 
 #include <cstdint>
 

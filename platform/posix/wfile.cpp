@@ -1,6 +1,6 @@
 // POSIX only: the shared log file over a descriptor opened with O_APPEND.
-#include "../wfile.h"
-#include "../limits.h"
+#include "platform/wfile.h"
+#include "platform/limits.h"
 #include "wpath.h"
 
 #include <fcntl.h>

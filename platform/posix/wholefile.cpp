@@ -1,13 +1,13 @@
 // POSIX only: whole-file reads of regular files.
-#include "../wholefile.h"
+#include "platform/wholefile.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../files.h"
-#include "../unicode.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // POSIX only: UTF-16 Windows paths mapped onto this file system.
-#include "../wpaths.h"
-#include "../files.h"
-#include "../unicode.h"
+#include "platform/wpaths.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
 #include "wpath.h"
 
 #include <fcntl.h>

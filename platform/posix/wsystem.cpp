@@ -1,6 +1,6 @@
 // POSIX only: environment expansion and local time in the plug-in's UTF-16.
-#include "../wsystem.h"
-#include "../unicode.h"
+#include "platform/wsystem.h"
+#include "platform/unicode.h"
 
 #include <unistd.h>
 #include <cstring>

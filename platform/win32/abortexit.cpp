@@ -1,6 +1,6 @@
 // Windows only: the abort outcome as a SIGABRT handler of the C runtime,
 // which abort() raises before it would end the process with exit code 3.
-#include "../abortexit.h"
+#include "platform/abortexit.h"
 #include "wide.h"
 
 #include <csignal>

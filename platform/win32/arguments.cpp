@@ -1,5 +1,5 @@
 // Windows only: the arguments from the process's wide command line.
-#include "../arguments.h"
+#include "platform/arguments.h"
 #include "wide.h"
 
 #include <shellapi.h>

@@ -1,5 +1,5 @@
 // Windows only: the system's own code-page conversions.
-#include "../codepage.h"
+#include "platform/codepage.h"
 
 #include <windows.h>
 

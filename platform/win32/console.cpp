@@ -1,5 +1,5 @@
 // Windows only: console window sizing and title.
-#include "../console.h"
+#include "platform/console.h"
 #include "wide.h"
 
 namespace platform {

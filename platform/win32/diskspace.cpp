@@ -1,5 +1,5 @@
 // Windows only: free space from GetDiskFreeSpaceExW.
-#include "../diskspace.h"
+#include "platform/diskspace.h"
 
 #include <windows.h>
 #include <string>

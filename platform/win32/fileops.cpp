@@ -1,6 +1,6 @@
 // Windows only: the driver installation's file operations, answering with
 // the system's own error codes.
-#include "../fileops.h"
+#include "platform/fileops.h"
 
 #include "utf16.h"
 

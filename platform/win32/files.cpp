@@ -1,5 +1,5 @@
 // Windows only: files and directories through the wide-character API.
-#include "../files.h"
+#include "platform/files.h"
 #include "appendlock.h"
 #include "wide.h"
 

@@ -1,5 +1,5 @@
 // Windows only: the fixed file version of a file's version resource.
-#include "../fileversion.h"
+#include "platform/fileversion.h"
 
 #include <windows.h>
 #include <vector>

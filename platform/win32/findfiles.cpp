@@ -1,5 +1,5 @@
 // Windows only: the system's directory search.
-#include "../findfiles.h"
+#include "platform/findfiles.h"
 
 #include <windows.h>
 

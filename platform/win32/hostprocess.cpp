@@ -1,5 +1,5 @@
 // Windows only: the command line and console of the hosting process.
-#include "../hostprocess.h"
+#include "platform/hostprocess.h"
 
 #include <windows.h>
 

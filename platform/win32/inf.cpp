@@ -1,5 +1,5 @@
 // Windows only: INF files through SetupAPI.
-#include "../inf.h"
+#include "platform/inf.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

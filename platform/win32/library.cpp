@@ -1,5 +1,5 @@
 // Windows only: DLLs through LoadLibrary.
-#include "../library.h"
+#include "platform/library.h"
 #include "wide.h"
 
 namespace platform {

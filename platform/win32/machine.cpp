@@ -1,5 +1,5 @@
 // Windows only: the real machine answers; there is no simulated one.
-#include "../machine.h"
+#include "platform/machine.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 // Windows only: the machine-wide lock as a named mutex in the global
 // namespace, so that runs in every session share it.
-#include "../machinelock.h"
+#include "platform/machinelock.h"
 #include "wide.h"
 
 namespace platform {

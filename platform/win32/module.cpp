@@ -1,7 +1,7 @@
 // Windows only: modules by their handles, and the version resources of their
 // files.
-#include "../module.h"
-#include "../fileversion.h"
+#include "platform/module.h"
+#include "platform/fileversion.h"
 #include "thismodule.h"
 #include "wide.h"
 

@@ -5,7 +5,7 @@
 // plug-in cannot choose its host's manifest, so the version comes from
 // RtlGetVersion, which tells the truth (Wine's version setting for the
 // program included); GetVersionExW remains the fallback.
-#include "../osversion.h"
+#include "platform/osversion.h"
 
 #include <windows.h>
 #include <cwchar>

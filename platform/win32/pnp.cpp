@@ -1,5 +1,5 @@
 // Windows only: present devices and their hardware ids through SetupAPI.
-#include "../pnp.h"
+#include "platform/pnp.h"
 
 #include <algorithm>
 #include <vector>

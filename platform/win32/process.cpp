@@ -1,5 +1,5 @@
 // Windows only: child processes through CreateProcessW, anonymous pipes.
-#include "../process.h"
+#include "platform/process.h"
 #include "wide.h"
 
 #include <vector>

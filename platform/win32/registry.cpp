@@ -1,5 +1,5 @@
 // Windows only: the registry through advapi32, always in its 64-bit view.
-#include "../registry.h"
+#include "platform/registry.h"
 
 #include <windows.h>
 

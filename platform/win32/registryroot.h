@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "../registry.h"
+#include "platform/registry.h"
 #include "scoped.h"
 
 namespace platform::win32 {

@@ -1,6 +1,6 @@
 // Windows only: string tables from the resources of the module that holds
 // the calling code.
-#include "../resources.h"
+#include "platform/resources.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Windows only: services through the service control manager.
-#include "../services.h"
+#include "platform/services.h"
 
 #include <windows.h>
 #include <string>

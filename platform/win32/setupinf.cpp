@@ -1,12 +1,12 @@
 // Windows only: section, service and device installation through SetupAPI,
 // and the driver update of newdev.dll loaded at run time.
-#include "../setupinf.h"
+#include "platform/setupinf.h"
 
 #include <windows.h>
 // After windows.h, which they need.
 #include <setupapi.h>
 
-#include "../inf.h"
+#include "platform/inf.h"
 #include "registryroot.h"
 #include "utf16.h"
 

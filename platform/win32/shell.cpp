@@ -1,5 +1,5 @@
 // Windows only: ShellExecuteW and shell links through COM.
-#include "../shell.h"
+#include "platform/shell.h"
 
 #include <windows.h>
 // After windows.h, which they need.

@@ -1,5 +1,5 @@
 // Windows only: the standard-output handle of the process parameters.
-#include "../stdoutput.h"
+#include "platform/stdoutput.h"
 
 #include <windows.h>
 

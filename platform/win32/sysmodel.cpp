@@ -1,6 +1,6 @@
 // Windows only: the system model through WMI, the "Model" of the first
 // Win32_ComputerSystem object.
-#include "../sysmodel.h"
+#include "platform/sysmodel.h"
 
 #include <objbase.h>
 #include <wbemidl.h>

@@ -1,6 +1,6 @@
 // Windows only: system information.
-#include "../system.h"
-#include "../limits.h"
+#include "platform/system.h"
+#include "platform/limits.h"
 #include "wide.h"
 
 #include <ctime>

@@ -1,5 +1,5 @@
 // Windows only: the system's own UTF-16 test.
-#include "../text.h"
+#include "platform/text.h"
 #include "wide.h"
 
 #include <climits>

@@ -1,6 +1,6 @@
 // Windows only: the shared log file over a kernel file handle.
-#include "../wfile.h"
-#include "../limits.h"
+#include "platform/wfile.h"
+#include "platform/limits.h"
 #include "appendlock.h"
 #include "utf16.h"
 

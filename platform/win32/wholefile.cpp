@@ -1,9 +1,9 @@
 // Windows only: whole-file reads of regular files.
-#include "../wholefile.h"
+#include "platform/wholefile.h"
 
 #include <algorithm>
 
-#include "../unicode.h"
+#include "platform/unicode.h"
 #include "wide.h"
 
 namespace platform {

@@ -1,7 +1,7 @@
 // Windows only: UTF-8 and UTF-16 conversion for the system calls, through
 // the portable conversions, so that both platforms convert alike.
 #include "wide.h"
-#include "../unicode.h"
+#include "platform/unicode.h"
 
 namespace platform::win32 {
 

@@ -1,5 +1,5 @@
 // Windows only: file and directory operations through the wide-character API.
-#include "../wpaths.h"
+#include "platform/wpaths.h"
 #include "utf16.h"
 
 #include <cwchar>

@@ -1,5 +1,5 @@
 // Windows only: environment expansion and the system locale's time and date.
-#include "../wsystem.h"
+#include "platform/wsystem.h"
 #include "utf16.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 // utility's entry flow with the arguments, as Kelvor does, and then ends the
 // way MODE names ("abort": abort(), "terminate": std::terminate()), as a
 // broken invariant late in a run would.
-#include "app.h"
+#include "kelvor_core/app.h"
 
 #include "platform/arguments.h"
 

@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "driverservice.h"
+#include "driver_service_fixture/driverservice.h"
 #include "kelvor_package.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

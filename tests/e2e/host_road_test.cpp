@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "driverservice.h"
+#include "driver_service_fixture/driverservice.h"
 #include "kelvor_package.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

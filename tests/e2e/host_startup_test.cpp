@@ -13,7 +13,7 @@
 #include "kelvor_package.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

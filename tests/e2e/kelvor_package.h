@@ -2,7 +2,7 @@
 // adapter simulator standing in for the vendor's tool.
 #pragma once
 
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <cstdint>
 #include <filesystem>

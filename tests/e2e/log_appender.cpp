@@ -1,8 +1,8 @@
 // A program for the log concurrency test: log_appender LOGFILE ID COUNT
 // emits COUNT lines through the utility's own log, as many runs of the
 // utility at once would.
-#include "log.h"
-#include "runstate.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 // line must arrive whole, none lost and none torn. Several update runs at
 // once on one machine take turns: each adapter is flashed once.
 #include "kelvor_package.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

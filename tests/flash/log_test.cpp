@@ -1,8 +1,8 @@
 // The utility's log file is text: every line end of an emitted message is
 // stored as the system's own line end, and nothing else is added.
-#include "log.h"
-#include "runstate.h"
-#include "testsupport.h"
+#include "kelvor_core/log.h"
+#include "kelvor_core/runstate.h"
+#include "testsupport/testsupport.h"
 
 #include "platform/files.h"
 

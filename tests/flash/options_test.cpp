@@ -1,7 +1,7 @@
 // The command line: the option table and the combination rules, written down
 // from what an administrator may type and what each must lead to.
-#include "options.h"
-#include "runstate.h"
+#include "kelvor_core/options.h"
+#include "kelvor_core/runstate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Versions, identities, keys and the flash command line.
-#include "catalog.h"
-#include "commands.h"
-#include "records.h"
-#include "report.h"
-#include "status.h"
+#include "kelvor_core/catalog.h"
+#include "kelvor_core/commands.h"
+#include "kelvor_core/records.h"
+#include "kelvor_core/report.h"
+#include "kelvor_core/status.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Files named the Windows way, on both platforms.
 #include "platform/files.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/registry.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace machinetest {
 

@@ -7,7 +7,7 @@
 #include "platform/services.h"
 #include "platform/sysmodel.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

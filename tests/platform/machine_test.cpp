@@ -5,7 +5,7 @@
 #include "platform/regfile.h"
 #include "platform/registry.h"
 #include "platform/unicode.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

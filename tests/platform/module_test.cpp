@@ -3,7 +3,7 @@
 // executable is always the program.
 #include "platform/module.h"
 #include "platform/library.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "platform/process.h"
 #include "platform/cmdline.h"
 #include "platform/machinelock.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // which must agree on Linux and on Windows.
 #include "platform/text.h"
 
-#include "../flash/xml/utf16.h"
+#include "testsupport/utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include "platform/cmdline.h"
 #include "platform/module.h"

@@ -8,7 +8,7 @@
 // The plug-in reads its run options ("/d file", "/verbose_log", ...) from
 // this process's command line, so Zorvane passes over every argument it does
 // not know, and its own switches all begin with "--".
-#include "Source/cmplog.h"
+#include "cmplog/cmplog.h"
 #include "jsonwriter.h"
 #include "platform/arguments.h"
 #include "platform/library.h"

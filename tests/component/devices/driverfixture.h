@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 class DriverMachineTest : public ::testing::Test {
 protected:

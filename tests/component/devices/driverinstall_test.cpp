@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "Source/basecomp.h"
-#include "Source/messages.h"
-#include "devices/devicelist.h"
-#include "devices/inf.h"
-#include "devices/pnpdriver.h"
+#include "tamsel_framework/basecomp.h"
+#include "tamsel_framework/messages.h"
+#include "tamsel_devices/devicelist.h"
+#include "tamsel_devices/inf.h"
+#include "tamsel_devices/pnpdriver.h"
 #include "driverfixture.h"
 #include "platform/fileops.h"
 #include "platform/files.h"

@@ -1,7 +1,7 @@
 // INF files read through CInf and the platform's INF service. One table of
 // files and their answers runs unchanged on Linux (our own reader) and on
 // Windows (the setup interface), so the two must agree.
-#include "devices/inf.h"
+#include "tamsel_devices/inf.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "platform/inf.h"
 #include "platform/unicode.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/inf.h"
-#include "devices/pnpdriver.h"
+#include "tamsel_devices/inf.h"
+#include "tamsel_devices/pnpdriver.h"
 #include "driverfixture.h"
 #include "platform/fileops.h"
 #include "platform/files.h"

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "devices/devicelist.h"
+#include "tamsel_devices/devicelist.h"
 #include "platform/pnp.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

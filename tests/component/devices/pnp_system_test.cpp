@@ -3,7 +3,7 @@
 // revision or class code.
 #include <gtest/gtest.h>
 
-#include "devices/devicelist.h"
+#include "tamsel_devices/devicelist.h"
 #include "platform/pnp.h"
 
 namespace {

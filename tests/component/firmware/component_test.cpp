@@ -1,8 +1,8 @@
 // The firmware component: the branch its host's command line selects, the
 // utility's command line, the exit code turned into a result and a message,
 // and its answers to the install-state questions.
-#include "Source/depcheck.h"
-#include "Source/messages.h"
+#include "tamsel_framework/installstate.h"
+#include "tamsel_framework/messages.h"
 #include "firmware_fixture.h"
 #include "platform/machine.h"
 

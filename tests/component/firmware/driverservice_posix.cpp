@@ -1,7 +1,7 @@
 // Linux: the service's state is a line of the simulated machine.
-#include "driverservice.h"
+#include "driver_service_fixture/driverservice.h"
 
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Windows: a real service program (driver_service.exe, built beside the
 // tests) registered under the driver's service name with the system's
 // service tool, and removed again when the test ends.
-#include "driverservice.h"
+#include "driver_service_fixture/driverservice.h"
 
 #include <string>
 #include <vector>
@@ -9,7 +9,7 @@
 #include "platform/process.h"
 #include "platform/services.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "Source/cstr.h"
-#include "component.h"
-#include "driverservice.h"
-#include "hostoptions.h"
+#include "cmplog/cstr.h"
+#include "tamsel_firmware/component.h"
+#include "driver_service_fixture/driverservice.h"
+#include "tamsel_firmware/hostoptions.h"
 #include "platform/files.h"
 #include "platform/system.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 namespace firmwaretest {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "hostoptions.h"
+#include "tamsel_firmware/hostoptions.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "platform/arguments.h"
 #include "platform/stdoutput.h"
 #include "platform/unicode.h"
-#include "runner.h"
+#include "tamsel_firmware/runner.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments = platform::program_arguments(argc, argv);

@@ -1,8 +1,8 @@
 // The runs of the utility: exit codes, a missing program, a child that
 // writes a lot, the host's standard output, and a host without a console.
-#include "runner.h"
-#include "Source/format.h"
-#include "component.h"
+#include "tamsel_firmware/runner.h"
+#include "cmplog/format.h"
+#include "tamsel_firmware/component.h"
 #include "firmware_fixture.h"
 #include "platform/cmdline.h"
 #include "platform/process.h"

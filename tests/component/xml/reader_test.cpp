@@ -5,7 +5,7 @@
 #include "platform/system.h"
 #include "platform/unicode.h"
 #include "platform/wholefile.h"
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <expat.h>
 #include <gtest/gtest.h>

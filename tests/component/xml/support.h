@@ -1,7 +1,7 @@
 // Shared helpers of the XML reader's tests.
 #pragma once
 
-#include "xml/ykzxml.h"
+#include "tamsel_xml/ykzxml.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Depth is limited by memory only: parsing, freeing and rendering a tree a
 // million levels deep must not exhaust the thread's stack, which under Wine
 // is small.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Reading files: missing and empty files, names that are no regular file,
 // byte-order marks and UTF-16; bytes in memory read exactly as a file.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
-#include "testsupport.h"
-#include "utf16.h"
+#include "testsupport/testsupport.h"
+#include "testsupport/utf16.h"
 
 #include <gtest/gtest.h>
 

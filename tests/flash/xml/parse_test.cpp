@@ -1,6 +1,6 @@
 // Parsing: error codes with their positions, the shapes of the returned tree,
 // attributes, references, raw sections and comment folding.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Handles, parents and the building operations.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The formatted output and the file writer.
-#include "xml/dom.h"
+#include "kelvor_xml/dom.h"
 
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 

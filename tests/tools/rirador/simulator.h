@@ -3,7 +3,7 @@
 // utility's own XML code), the state file and the call log.
 #pragma once
 
-#include "testsupport.h"
+#include "testsupport/testsupport.h"
 
 #include <string>
 #include <vector>
