@@ -5,8 +5,11 @@
 #include "tamsel_devices/inf.h"
 #include "platform/dirids.h"
 #include "platform/fileops.h"
+#include "platform/infparse.h"
 #include "platform/process.h"
 #include "platform/wpaths.h"
+
+using platform::inf::inf_number;
 
 namespace {
 
@@ -61,26 +64,6 @@ CStr Join(const CStr& directory, std::u16string_view name) {
     return path += name;
 }
 
-std::optional<std::uint32_t> Number(std::u16string_view text) {
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char16_t c : text) {
-        int digit = c >= u'0' && c <= u'9'                 ? c - u'0'
-                    : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
-                    : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                                           : -1;
-        if (digit < 0) return std::nullopt;
-        value = value * base + static_cast<unsigned>(digit);
-        if (value > 0xFFFFFFFFu) return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
-}
-
 template <std::size_t N>
 bool IsOneOf(std::optional<std::uint32_t> value, const std::uint32_t (&values)[N]) {
     if (!value) return false;
@@ -122,7 +105,7 @@ int CInf::LoadDestinationDirs() {
             std::u16string piece = inf_.field(u"DestinationDirs", line, index).value_or(u"");
             // A number is a directory id; one the system does not know
             // leaves the line without a usable directory.
-            std::optional<std::uint32_t> id = Number(piece);
+            std::optional<std::uint32_t> id = inf_number(piece);
             if (id && piece.find_first_not_of(u"0123456789") == std::u16string::npos) {
                 piece = GetDirIdPath(*id).str();
                 usable = !piece.empty();
@@ -208,7 +191,7 @@ int CInf::CopyFileList(const char16_t* section) {
         std::optional<std::u16string> renamed = inf_.field(section, line, 2);
         if (!LineFileName(section, line, renamed && !renamed->empty() ? 2 : 1, sourceName)) return 0;
         CStr source = sourceDirectory_ + sourceName.str();
-        bool noOverwrite = IsOneOf(Number(inf_.field(section, line, 4).value_or(u"")), kCopyNoOverwrite);
+        bool noOverwrite = IsOneOf(inf_number(inf_.field(section, line, 4).value_or(u"")), kCopyNoOverwrite);
 
         std::uint32_t status = platform::copy_file_status(source.str(), destination.str(), noOverwrite);
         if (status == 0 || (status == platform::error_file_exists && noOverwrite)) continue;
@@ -231,7 +214,7 @@ int CInf::DeleteFileList(const char16_t* section) {
         CStr path;
         if (!FilePath(section, line, 1, path)) return 0;
         std::uint32_t status = 0;
-        if (!IsOneOf(Number(inf_.field(section, line, 4).value_or(u"")), kDeleteAtRestart)) {
+        if (!IsOneOf(inf_number(inf_.field(section, line, 4).value_or(u"")), kDeleteAtRestart)) {
             status = platform::delete_file_status(path.str());
             if (status == 0 || status == platform::error_file_not_found || status == platform::error_path_not_found)
                 continue;

@@ -2,6 +2,7 @@
 #include "platform/infparse.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "platform/unicode.h"
 
@@ -324,6 +325,27 @@ std::u16string fold_inf_name(std::u16string_view name) {
     std::u16string folded(name);
     for (char16_t& c : folded) c = fold(c);
     return folded;
+}
+
+std::optional<std::uint32_t> inf_number(std::u16string_view text) {
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+    int base = 10;
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    // Ten decimal digits or eight hexadecimal ones hold every 32-bit value.
+    if (text.empty() || text.size() > (base == 16 ? 8u : 10u)) return std::nullopt;
+    char digits[10];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] > 0x7F) return std::nullopt;
+        digits[i] = static_cast<char>(text[i]);
+    }
+    std::uint64_t number = 0;
+    auto [end, error] = std::from_chars(digits, digits + text.size(), number, base);
+    if (error != std::errc() || end != digits + text.size() || number > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<std::uint32_t>(number);
 }
 
 }  // namespace platform::inf

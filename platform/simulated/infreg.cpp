@@ -114,7 +114,7 @@ std::optional<RegistryValue> line_value(const InfFile& inf, std::u16string_view 
         case reg_multi_sz:
             return multi_string_value(inf, section, line, (flags & flag_append) != 0, target, name);
         case reg_dword:
-            if (count <= 5) return registry_dword(inf_number(field_or_empty(inf, section, line, 5)).value_or(0));
+            if (count <= 5) return registry_dword(inf::inf_number(field_or_empty(inf, section, line, 5)).value_or(0));
             return RegistryValue{reg_dword, hex_bytes(inf, section, line, 5)};
         default:
             return RegistryValue{type, hex_bytes(inf, section, line, 5)};
@@ -126,7 +126,7 @@ bool add_registry_line(const InfFile& inf, std::u16string_view section, std::siz
         target_of(field_or_empty(inf, section, line, 1), field_or_empty(inf, section, line, 2), relative);
     if (!target) return false;
     std::u16string name = field_or_empty(inf, section, line, 3);
-    std::uint32_t flags = inf_number(field_or_empty(inf, section, line, 4)).value_or(0);
+    std::uint32_t flags = inf::inf_number(field_or_empty(inf, section, line, 4)).value_or(0);
     if ((flags & flag_delete_value) != 0) {
         RegistryStatus deleted = registry_delete_value(target->root, target->path, name);
         return deleted == RegistryStatus::ok || deleted == RegistryStatus::not_found;
@@ -174,28 +174,6 @@ bool for_each_named_section(const InfFile& inf, std::u16string_view section, std
 }
 
 }  // namespace
-
-std::optional<std::uint32_t> inf_number(std::u16string_view text) {
-    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty() || text.size() > (base == 16 ? 8u : 10u)) return std::nullopt;
-    std::uint64_t number = 0;
-    for (char16_t c : text) {
-        int digit = c >= u'0' && c <= u'9'                 ? c - u'0'
-                    : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
-                    : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                                           : -1;
-        if (digit < 0) return std::nullopt;
-        number = number * base + static_cast<unsigned>(digit);
-    }
-    if (number > 0xFFFFFFFFu) return std::nullopt;
-    return static_cast<std::uint32_t>(number);
-}
 
 bool inf_has_section(const InfFile& inf, std::u16string_view section) {
     std::u16string wanted = inf::fold_inf_name(section);

@@ -13,9 +13,6 @@
 
 namespace platform::posix {
 
-// A number of an INF field: decimal, or hexadecimal after "0x".
-std::optional<std::uint32_t> inf_number(std::u16string_view text);
-
 // True when the file has a section of that name (letter case ignored).
 bool inf_has_section(const InfFile& inf, std::u16string_view section);
 

@@ -105,7 +105,7 @@ std::optional<ServiceSettings> read_service_section(const InfFile& inf, std::u16
     auto number = [&](std::u16string_view key) -> std::optional<std::uint32_t> {
         std::optional<std::size_t> line = inf.find_line(section, key);
         if (!line) return std::nullopt;
-        return posix::inf_number(field_or_empty(inf, section, *line, 1));
+        return inf::inf_number(field_or_empty(inf, section, *line, 1));
     };
     auto text = [&](std::u16string_view key) {
         std::optional<std::size_t> line = inf.find_line(section, key);

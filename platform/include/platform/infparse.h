@@ -29,6 +29,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -111,5 +112,10 @@ std::u16string decode_inf_bytes(std::string_view bytes, bool utf16);
 
 // Letter case folded the way section names and keys compare.
 std::u16string fold_inf_name(std::u16string_view name);
+
+// A number of an INF field (flags, ids, DWORD values): decimal, or
+// hexadecimal after "0x"; blanks around it ignored. Nothing when the text
+// is not such a number or does not fit 32 bits.
+std::optional<std::uint32_t> inf_number(std::u16string_view text);
 
 }  // namespace platform::inf

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/unicode.h"
@@ -140,6 +143,18 @@ TEST(InfText, DecodesBothEncodings) {
     std::string utf16{"\xFF\xFE[\0S\0]\0\n\0k\0=\0\xE9\0\x2C\x67\n", 20};
     EXPECT_EQ(platform::inf::decode_inf_bytes(utf16, true), u"[S]\nk=\u00E9\u672C\n");
     EXPECT_EQ(platform::inf::decode_inf_bytes("\xEF\xBB\xBF[S]\xC3\xA9", false), u"[S]\u00E9");
+}
+
+TEST(InfText, NumbersOfFields) {
+    const std::vector<std::pair<std::u16string, std::optional<std::uint32_t>>> cases = {
+        {u"12", 12},          {u" 0x1F\t", 31},     {u"0X10", 16},        {u"0xFFFFFFFF", 0xFFFFFFFFu},
+        {u"4294967295", 0xFFFFFFFFu},                {u"4294967296", std::nullopt},
+        {u"0x100000000", std::nullopt},             {u"", std::nullopt},  {u"0x", std::nullopt},
+        {u"-1", std::nullopt}, {u"+1", std::nullopt}, {u"1a", std::nullopt}, {u"0x1g", std::nullopt},
+        {u"\uFF11", std::nullopt}, {u"12345678901", std::nullopt},
+    };
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(platform::inf::inf_number(text), number) << platform::utf16_to_utf8(text);
 }
 
 }  // namespace
