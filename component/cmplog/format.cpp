@@ -2,8 +2,10 @@
 
 #include "platform/unicode.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -44,27 +46,21 @@ int ReadNumber(const char16_t*& p) {
     return value < MaxWidth ? value : MaxWidth;
 }
 
+// The flag characters of a conversion and the switch each sets.
+constexpr struct {
+    char16_t flag;
+    bool Conversion::*member;
+} Flags[] = {{u'-', &Conversion::left},
+             {u'0', &Conversion::zero},
+             {u'+', &Conversion::plus},
+             {u' ', &Conversion::space},
+             {u'#', &Conversion::alternate}};
+
 void ReadFlags(const char16_t*& p, Conversion& c) {
     for (;; ++p) {
-        switch (*p) {
-            case u'-':
-                c.left = true;
-                break;
-            case u'0':
-                c.zero = true;
-                break;
-            case u'+':
-                c.plus = true;
-                break;
-            case u' ':
-                c.space = true;
-                break;
-            case u'#':
-                c.alternate = true;
-                break;
-            default:
-                return;
-        }
+        auto flag = std::find_if(std::begin(Flags), std::end(Flags), [p](const auto& f) { return f.flag == *p; });
+        if (flag == std::end(Flags)) return;
+        c.*(flag->member) = true;
     }
 }
 

@@ -135,22 +135,44 @@ std::int32_t CComponent::Install(std::int32_t unattended, void*, char16_t* messa
     return result;
 }
 
+// One line of the component's log: the plain log or the verbose one. An
+// entry without text writes nothing.
+struct CComponent::LogEntry {
+    bool plain = false;
+    int line = 0;
+    const char16_t* text = nullptr;
+};
+
+void CComponent::Write(const LogEntry& entry) {
+    if (entry.text == nullptr) return;
+    if (entry.plain)
+        Report(entry.line, entry.text);
+    else
+        Trace(entry.line, entry.text);
+}
+
+// An installation refused before the utility starts: the administrator's
+// line, the host's message, then the trace of the exit.
+std::int32_t CComponent::Refuse(const LogEntry& reason, std::uint32_t shown, const LogEntry& exit, CStr& message) {
+    Write(reason);
+    message = LoadedMessage(shown);
+    Write(exit);
+    return InstallFailed;
+}
+
 // Without its package definition the component cannot tell what it may be
 // installed on; the utility is not started for it.
 std::int32_t CComponent::RefuseWithoutPackageDefinition(CStr& message) {
-    Report(360, u"Tamsec_zar3i::Install -- The package definition file is missing or damaged.\r\n");
-    message = LoadedMessage(MessagePackageDefinitionBroken);
-    Trace(362, u"Exit Tamsec_zar3i::Install function. No package definition.\r\n");
-    return InstallFailed;
+    return Refuse({true, 360, u"Tamsec_zar3i::Install -- The package definition file is missing or damaged.\r\n"},
+                  MessagePackageDefinitionBroken,
+                  {false, 362, u"Exit Tamsec_zar3i::Install function. No package definition.\r\n"}, message);
 }
 
 // A report file name that does not fit is refused whole: a cut name would
 // have the utility write, or read, some other file.
 std::int32_t CComponent::RefuseLongReportName(CStr& message) {
-    Report(405, u"Tamsec_zar3i::Install -- XML file name is too long.\r\n");
-    message = LoadedMessage(MessageReportNameTooLong);
-    Trace(407, u"Exit Tamsec_zar3i::Install function. XML file name too long.\r\n");
-    return InstallFailed;
+    return Refuse({true, 405, u"Tamsec_zar3i::Install -- XML file name is too long.\r\n"}, MessageReportNameTooLong,
+                  {false, 407, u"Exit Tamsec_zar3i::Install function. XML file name too long.\r\n"}, message);
 }
 
 std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
@@ -159,14 +181,6 @@ std::int32_t CComponent::ReportNoSupportedAdapter(CStr& message) {
     Trace(452, u"Exit Tamsec_zar3i::Install function. No supported adapter.\r\n");
     return InstallRunDone;
 }
-
-// One line of the component's log: the plain log or the verbose one. An
-// entry without text writes nothing.
-struct CComponent::LogEntry {
-    bool plain = false;
-    int line = 0;
-    const char16_t* text = nullptr;
-};
 
 // A run of the utility that is to leave a report (discovery, version
 // report) or that reads one (update from a report), and the message and
@@ -183,14 +197,6 @@ struct CComponent::ReportRun {
     std::uint32_t failedMessage = 0;
     LogEntry failed;
 };
-
-void CComponent::Write(const LogEntry& entry) {
-    if (entry.text == nullptr) return;
-    if (entry.plain)
-        Report(entry.line, entry.text);
-    else
-        Trace(entry.line, entry.text);
-}
 
 std::int32_t CComponent::RunForReport(const ReportRun& run, CStr& message) {
     UtilityCommand command;
@@ -217,10 +223,9 @@ std::int32_t CComponent::RunForReport(const ReportRun& run, CStr& message) {
 std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
-        Report(413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n");
-        message = LoadedMessage(MessageNoDiscoveryFile);
-        Trace(418, u"Exit Tamsec_zar3i::Install function. No XML file.\r\n");
-        return InstallFailed;
+        return Refuse({true, 413, u"Tamsec_zar3i::Install -- XML file name should follow /d option.\r\n"},
+                      MessageNoDiscoveryFile, {false, 418, u"Exit Tamsec_zar3i::Install function. No XML file.\r\n"},
+                      message);
     }
     char16_t dependency[MessageBufferUnits] = {};
     if (AreDependenciesMet(dependency, MessageBufferUnits, language) == 0) {
@@ -245,10 +250,8 @@ std::int32_t CComponent::InstallDiscovery(const OptionValue& report, CStr& messa
 std::int32_t CComponent::InstallFromReport(const OptionValue& report, CStr& message) {
     if (report.tooLong) return RefuseLongReportName(message);
     if (report.text.IsEmpty()) {
-        Report(498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n");
-        message = LoadedMessage(MessageNoUpdateFile);
-        Trace(501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n");
-        return InstallFailed;
+        return Refuse({true, 498, u"Tamsec_zar3i::Install -- XML file name should follow /u option. \r\n"},
+                      MessageNoUpdateFile, {false, 501, u"Exit Tamsec_zar3i::Install function. NO XML.\r\n"}, message);
     }
     // The run reads the report and writes none of its own.
     return RunForReport(

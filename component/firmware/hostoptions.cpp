@@ -1,5 +1,7 @@
 #include "tamsel_firmware/hostoptions.h"
 
+#include <cstddef>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,19 +18,11 @@ constexpr std::u16string_view ReportUpdateTexts[] = {u"/U", u"/u", u" -U", u" -u
 constexpr std::u16string_view VersionReportTexts[] = {u"/V", u"/v"};
 constexpr std::u16string_view ForceTexts[] = {u"/F", u"/f", u"/E", u"/e", u"/G", u"/g"};
 
-Texts FamilyTexts(OptionFamily family) {
-    switch (family) {
-        case OptionFamily::discovery:
-            return DiscoveryTexts;
-        case OptionFamily::reportUpdate:
-            return ReportUpdateTexts;
-        case OptionFamily::versionReport:
-            return VersionReportTexts;
-        case OptionFamily::force:
-            break;
-    }
-    return ForceTexts;
-}
+// By family, in the order of OptionFamily.
+constexpr Texts TextsOfFamily[] = {DiscoveryTexts, ReportUpdateTexts, VersionReportTexts, ForceTexts};
+static_assert(std::size(TextsOfFamily) == static_cast<std::size_t>(OptionFamily::force) + 1);
+
+Texts FamilyTexts(OptionFamily family) { return TextsOfFamily[static_cast<std::size_t>(family)]; }
 
 constexpr std::u16string_view VerboseLogSwitch = u"/verbose_log";
 

@@ -6,16 +6,22 @@
 
 namespace {
 
-// Property numbers the host asks.
+// Property numbers the host asks, and what its `out` points to.
 enum Property : std::uint32_t {
+    // Texts of `size` UTF-16 units: the package's name and description in
+    // the host's language, the installed version, the package's version.
     PropertyName = 1,
     PropertyDescription = 2,
     PropertyCurrentVersion = 3,
     PropertyVersion = 4,
+    // The host's install-state record.
     PropertyInstallState = 5,
+    // 32-bit numbers: whether the component runs silently (asked twice
+    // over), and a property that is always 1.
     PropertySilent = 6,
     PropertySilentAgain = 7,
     PropertyAlwaysOne = 8,
+    // The host's log object, which the component writes to from then on.
     PropertyLogHandOver = 9,
 };
 

@@ -16,6 +16,7 @@
 #include "platform/wholefile.h"
 #include "platform/wsystem.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -210,42 +211,38 @@ std::string Readable(const char16_t* text, std::size_t capacity) {
     return utf8;
 }
 
+// What a number the plug-in answers means: a text of the table, counted
+// from `first`, or `unknown` for a number outside it.
+template <std::size_t N>
+const char* Meaning(const char* const (&table)[N], std::int32_t first, std::int32_t number, const char* unknown) {
+    if (number < first || number - first >= static_cast<std::int32_t>(N)) return unknown;
+    return table[number - first];
+}
+
+constexpr const char* InstallStateMeanings[] = {
+    "installed, the same version as the package",
+    "installed, older than the package: update recommended",
+    "installed, newer than the package",
+    "installed, no supported hardware present",
+    "supported hardware present, not installed",
+    "not applicable: no supported hardware, or the dependency list failed",
+    "cannot be installed: system, disk space, driver or pending removal",
+    "installed, version unknown",
+};
+
+constexpr const char* InstallResultMeanings[] = {
+    "failure",
+    "discovery, report update or version report completed",
+    "firmware installed, a reboot is required",
+    "all firmware already up to date",
+};
+
 const char* InstallStateMeaning(std::int32_t status) {
-    switch (status) {
-        case 1:
-            return "installed, the same version as the package";
-        case 2:
-            return "installed, older than the package: update recommended";
-        case 3:
-            return "installed, newer than the package";
-        case 4:
-            return "installed, no supported hardware present";
-        case 5:
-            return "supported hardware present, not installed";
-        case 6:
-            return "not applicable: no supported hardware, or the dependency list failed";
-        case 7:
-            return "cannot be installed: system, disk space, driver or pending removal";
-        case 8:
-            return "installed, version unknown";
-        default:
-            return "unknown status";
-    }
+    return Meaning(InstallStateMeanings, 1, status, "unknown status");
 }
 
 const char* InstallResultMeaning(std::int32_t result) {
-    switch (result) {
-        case 0:
-            return "failure";
-        case 1:
-            return "discovery, report update or version report completed";
-        case 2:
-            return "firmware installed, a reboot is required";
-        case 3:
-            return "all firmware already up to date";
-        default:
-            return "unknown result";
-    }
+    return Meaning(InstallResultMeanings, 0, result, "unknown result");
 }
 
 struct Plugin {

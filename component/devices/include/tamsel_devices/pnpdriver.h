@@ -12,9 +12,13 @@
 // Results of UpdateDrivers.
 enum DriverUpdateResult : int {
     DriverUpdateDone = 0,
+    // No hardware id was added: nothing to update.
     DriverUpdateNoHardwareIds = 1,
+    // The system's driver update library, or its update function, is
+    // missing: no device was touched.
     DriverUpdateNoLibrary = 2,
     DriverUpdateNoFunction = 3,
+    // The update of at least one present device failed.
     DriverUpdateDeviceFailed = 4,
 };
 

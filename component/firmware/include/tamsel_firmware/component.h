@@ -48,14 +48,16 @@ private:
     void Report(int line, const char16_t* text);
     void TraceExitCode(int line, std::uint32_t exitCode);
 
-    std::int32_t RefuseWithoutPackageDefinition(CStr& message);
-    std::int32_t RefuseLongReportName(CStr& message);
-    std::int32_t ReportNoSupportedAdapter(CStr& message);
-
-    // A run that writes or reads a report, and what is said of each end.
+    // A log line as a value; installations refused before the utility
+    // starts; a run that writes or reads a report, and what is said of each
+    // end.
     struct LogEntry;
     struct ReportRun;
     void Write(const LogEntry& entry);
+    std::int32_t Refuse(const LogEntry& reason, std::uint32_t shown, const LogEntry& exit, CStr& message);
+    std::int32_t RefuseWithoutPackageDefinition(CStr& message);
+    std::int32_t RefuseLongReportName(CStr& message);
+    std::int32_t ReportNoSupportedAdapter(CStr& message);
     std::int32_t RunForReport(const ReportRun& run, CStr& message);
 
     std::int32_t InstallDiscovery(const OptionValue& report, CStr& message, const char16_t* language);
