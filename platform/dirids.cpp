@@ -1,6 +1,7 @@
 // Directory ids of INF files, portable.
 #include "platform/dirids.h"
 
+#include "platform/ascii.h"
 #include "platform/wsystem.h"
 
 namespace platform {
@@ -55,13 +56,9 @@ std::u16string variable_value(std::u16string_view variable) {
 }
 
 bool parse_id(std::u16string_view digits, std::uint32_t& id) {
-    if (digits.empty() || digits.size() > 9) return false;
-    id = 0;
-    for (char16_t c : digits) {
-        if (c < u'0' || c > u'9') return false;
-        id = id * 10 + static_cast<std::uint32_t>(c - u'0');
-    }
-    return true;
+    std::optional<std::uint32_t> number = digits.size() <= 9 ? decimal_number(digits) : std::nullopt;
+    if (number) id = *number;
+    return number.has_value();
 }
 
 }  // namespace

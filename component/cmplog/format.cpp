@@ -1,5 +1,6 @@
 #include "cmplog/format.h"
 
+#include "platform/ascii.h"
 #include "platform/unicode.h"
 
 #include <algorithm>
@@ -38,12 +39,9 @@ bool IsDigit(char16_t unit) {
 }
 
 int ReadNumber(const char16_t*& p) {
-    int value = 0;
-    while (IsDigit(*p)) {
-        if (value < MaxWidth) value = value * 10 + (*p - u'0');
-        ++p;
-    }
-    return value < MaxWidth ? value : MaxWidth;
+    const char16_t* start = p;
+    while (IsDigit(*p)) ++p;
+    return static_cast<int>(platform::leading_decimal(std::u16string_view(start, p - start), MaxWidth));
 }
 
 // The flag characters of a conversion and the switch each sets.

@@ -2,6 +2,7 @@
 // registry entries, services, software settings, the root device and the
 // start-menu shortcuts.
 #include "tamsel_devices/inf.h"
+#include "platform/ascii.h"
 #include "platform/dirids.h"
 #include "platform/osversion.h"
 #include "platform/setupinf.h"
@@ -147,12 +148,8 @@ int CInf::GetServiceStartType() {
     if (!installSection || installSection->empty()) return -1;
     std::optional<std::size_t> start = inf_.find_line(*installSection, u"StartType");
     std::optional<std::u16string> value = start ? inf_.field(*installSection, *start, 1) : std::nullopt;
-    if (!value || value->empty() || value->size() > 9 ||
-        value->find_first_not_of(u"0123456789") != std::u16string::npos)
-        return -1;
-    int number = 0;
-    for (char16_t c : *value) number = number * 10 + (c - u'0');
-    return number;
+    std::optional<std::uint32_t> number = value && value->size() <= 9 ? platform::decimal_number(*value) : std::nullopt;
+    return number ? static_cast<int>(*number) : -1;
 }
 
 void CInf::CreateStartMenuItem(const CStr& shortcutSection) {

@@ -10,6 +10,7 @@
 #include "tamsel_framework/basecomp.h"
 #include "tamsel_framework/messages.h"
 #include "tamsel_devices/inf.h"
+#include "platform/ascii.h"
 #include "platform/diskspace.h"
 #include "platform/fileversion.h"
 #include "platform/findfiles.h"
@@ -180,12 +181,9 @@ std::optional<platform::FileVersion> ParseVersion(std::u16string_view text) {
     while (count < 4) {
         std::size_t end = text.find(u'.', position);
         std::u16string_view part = text.substr(position, end == std::u16string_view::npos ? end : end - position);
-        if (part.empty() || part.size() > 5) return std::nullopt;
-        for (char16_t unit : part) {
-            if (unit < u'0' || unit > u'9') return std::nullopt;
-            numbers[count] = numbers[count] * 10 + static_cast<std::uint32_t>(unit - u'0');
-        }
-        if (numbers[count] > 0xFFFF) return std::nullopt;
+        std::optional<std::uint32_t> number = part.size() <= 5 ? platform::decimal_number(part, 0xFFFF) : std::nullopt;
+        if (!number) return std::nullopt;
+        numbers[count] = *number;
         ++count;
         if (end == std::u16string_view::npos) {
             return platform::FileVersion{static_cast<std::uint16_t>(numbers[0]), static_cast<std::uint16_t>(numbers[1]),

@@ -1,4 +1,5 @@
 #include "tamsel_framework/packagefields.h"
+#include "platform/ascii.h"
 
 #include <array>
 #include <limits>
@@ -33,13 +34,7 @@ std::uint16_t EditionFromToken(std::u16string_view token) {
 }
 
 std::uint32_t LeadingDecimal(std::u16string_view text) {
-    std::uint64_t value = 0;
-    for (char16_t unit : text) {
-        if (unit < u'0' || unit > u'9') break;
-        value = value * 10 + (unit - u'0');
-        if (value > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
-    }
-    return static_cast<std::uint32_t>(value);
+    return platform::leading_decimal(text, std::numeric_limits<std::uint32_t>::max());
 }
 
 std::int32_t LeadingSignedDecimal(std::u16string_view text) {

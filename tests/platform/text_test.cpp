@@ -1,12 +1,17 @@
-// The UTF-16 test and the UTF-16LE to UTF-8 conversion of the platform layer,
-// which must agree on Linux and on Windows.
+// The UTF-16 test, the UTF-16LE to UTF-8 conversion and the decimal numbers
+// of the platform layer, which must agree on Linux and on Windows.
 #include "platform/text.h"
+
+#include "platform/ascii.h"
+#include "platform/unicode.h"
 
 #include "testsupport/utf16.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -61,3 +66,33 @@ TEST(Text, ConversionStopsAtNulAndRefusesLoneSurrogates) {
 }
 
 }  // namespace
+
+TEST(Text, DecimalNumbers) {
+    constexpr std::uint32_t none = 0xDEADBEEF;  // stands for "no number" below
+    const struct {
+        std::u16string_view text;
+        std::uint32_t max;
+        std::uint32_t whole;    // decimal_number
+        std::uint32_t leading;  // leading_decimal
+    } cases[] = {
+        {u"0", 99, 0, 0},
+        {u"0042", 99, 42, 42},
+        {u"99", 99, 99, 99},
+        {u"100", 99, none, 99},
+        {u"4294967295", 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu},
+        {u"4294967296", 0xFFFFFFFFu, none, 0xFFFFFFFFu},
+        {u"000000000000000000000000012", 99, 12, 12},
+        {u"99999999999999999999999", 0xFFFFFFFFu, none, 0xFFFFFFFFu},
+        {u"", 99, none, 0},
+        {u"12a", 99, none, 12},
+        {u"-1", 99, none, 0},
+        {u"+1", 99, none, 0},
+        {u" 1", 99, none, 0},
+        {u"\uFF11", 99, none, 0},  // a fullwidth digit is no ASCII digit
+    };
+    for (const auto& c : cases) {
+        std::string shown = platform::utf16_to_utf8(c.text);
+        EXPECT_EQ(platform::decimal_number(c.text, c.max).value_or(none), c.whole) << shown;
+        EXPECT_EQ(platform::leading_decimal(c.text, c.max), c.leading) << shown;
+    }
+}

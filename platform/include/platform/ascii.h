@@ -3,6 +3,9 @@
 // machine's language.
 #pragma once
 
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string_view>
 
 namespace platform {
@@ -22,5 +25,14 @@ constexpr int hex_digit_value(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+// Decimal numbers in UTF-16 text: ASCII digits only, no sign, no blanks.
+// The number the whole of `digits` spells; nothing when it is empty, holds
+// anything but digits or exceeds `max`.
+std::optional<std::uint32_t> decimal_number(std::u16string_view digits,
+                                            std::uint32_t max = std::numeric_limits<std::uint32_t>::max());
+// The number the digits at the start of `text` spell, as C's readers take
+// it: 0 without digits, `max` when it exceeds `max`.
+std::uint32_t leading_decimal(std::u16string_view text, std::uint32_t max);
 
 }  // namespace platform
