@@ -1,5 +1,6 @@
 #include "kelvor_core/records.h"
 
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -22,13 +23,14 @@ std::int32_t decimalValue(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::int64_t value = 0;
-    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    for (; i < text.size() && is_digit(text[i]); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > limit) value = limit;
-    }
-    if (negative) value = -value;
+    // The digits saturate: a number beyond the 32-bit range reads as its
+    // nearer end. Unsigned, so that a second sign is no digit.
+    constexpr std::uint64_t limit = std::uint64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::uint64_t magnitude = 0;
+    if (std::from_chars(text.data() + i, text.data() + text.size(), magnitude).ec == std::errc::result_out_of_range ||
+        magnitude > limit)
+        magnitude = limit;
+    std::int64_t value = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
     if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(value);
 }

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 namespace {
 
 using kelvor::VersionClass;
@@ -37,6 +40,17 @@ INSTANTIATE_TEST_SUITE_P(
                     VersionCase{"4.0. 550", {4, 0, 550}}, VersionCase{" ", {0, 0, 0}}, VersionCase{"", {0, 0, 0}},
                     VersionCase{"4", {0, 0, 0}}, VersionCase{".5.6", {0, 5, 6}}, VersionCase{"4a.1.2", {0, 1, 2}},
                     VersionCase{"4.0.99999999999", {4, 0, 2147483647u}}));
+
+TEST(DecimalValue, ReadsLeadingDigitsWithOneSignAndSaturates) {
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"42", 42},          {" \t\n42x", 42},   {"+7", 7},           {"-7", -7},
+        {"+-5", 0},          {"--5", 0},         {"", 0},             {"x1", 0},
+        {"2147483647", 2147483647},              {"2147483648", 2147483647},
+        {"-2147483648", -2147483647 - 1},        {"-99999999999999999999999", -2147483647 - 1},
+        {"0000000000000000000000000009", 9},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(kelvor::decimalValue(text), value) << text;
+}
 
 struct ClassCase {
     VersionTriple installed;
