@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -27,28 +28,38 @@
 namespace {
 
 namespace fs = std::filesystem;
+using e2e::HostRun;
 
 // ---------------------------------------------------------------------------
 // Entries, faults and expected outcomes
 
 enum class Entry : std::uint8_t { unattended, attended, installState, discovery, reportUpdate, versionReport };
 
-const char* EntryName(Entry entry) {
-    switch (entry) {
-        case Entry::unattended:
-            return "unattended";
-        case Entry::attended:
-            return "attended";
-        case Entry::installState:
-            return "install_state";
-        case Entry::discovery:
-            return "discovery";
-        case Entry::reportUpdate:
-            return "report_update";
-        case Entry::versionReport:
-            return "version_report";
-    }
-    return "?";
+// How each entry shows in test names, and the host's arguments that take it.
+struct EntryUse {
+    Entry entry;
+    const char* name;
+    const char* hostArguments;
+};
+constexpr EntryUse EntryUses[] = {
+    {Entry::unattended, "unattended", ""},
+    {Entry::attended, "attended", "--attended"},
+    {Entry::installState, "install_state", "--query-only"},
+    {Entry::discovery, "discovery", "/d report.xml"},
+    {Entry::reportUpdate, "report_update", "/u report.xml"},
+    {Entry::versionReport, "version_report", "/v"},
+};
+
+// Every entry has its row, at the entry's own index.
+constexpr bool EveryEntryInOrder() {
+    for (std::size_t i = 0; i < std::size(EntryUses); ++i)
+        if (EntryUses[i].entry != static_cast<Entry>(i)) return false;
+    return std::size(EntryUses) == static_cast<std::size_t>(Entry::versionReport) + 1;
+}
+static_assert(EveryEntryInOrder());
+
+const EntryUse& Use(Entry entry) {
+    return EntryUses[static_cast<std::size_t>(entry)];
 }
 
 // One broken link of the chain, set up in the package copy before the run.
@@ -115,7 +126,7 @@ Row AlsoOnWindows(Row row) {
 }
 
 void PrintTo(const Row& row, std::ostream* os) {
-    *os << EntryName(row.entry) << " with " << row.fault.name;
+    *os << Use(row.entry).name << " with " << row.fault.name;
 }
 
 // ---------------------------------------------------------------------------
@@ -646,18 +657,8 @@ bool OnWindows() {
     return platform::native_path("C:\\x") == "C:\\x";
 }
 
-fs::path LogDirectory() {
-    std::string windows = platform::windows_directory();
-    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
-}
-
 std::string ProgramFile(const std::string& name) {
     return testsupport::builtProgram(name).filename().string();
-}
-
-std::string Tail(const fs::path& file, std::uintmax_t from) {
-    std::string whole = testsupport::readFile(file);
-    return whole.size() > from ? testsupport::normalizeLineEnds(whole.substr(from)) : std::string();
 }
 
 bool Has(const std::string& text, const std::string& part) {
@@ -687,24 +688,6 @@ std::string WithCrashCode(std::string text) {
     return text;
 }
 
-std::string HostArguments(Entry entry) {
-    switch (entry) {
-        case Entry::unattended:
-            return "";
-        case Entry::attended:
-            return "--attended";
-        case Entry::installState:
-            return "--query-only";
-        case Entry::discovery:
-            return "/d report.xml";
-        case Entry::reportUpdate:
-            return "/u report.xml";
-        case Entry::versionReport:
-            return "/v";
-    }
-    return "";
-}
-
 // The install state the host should see. The plug-in sets it for a
 // discovery or report run whatever the machine; otherwise a machine without
 // the package's adapters is "not applicable" (6).
@@ -713,15 +696,6 @@ int ExpectedStatus(const Row& row, const Outcome& expected) {
     if (row.entry == Entry::discovery || row.entry == Entry::reportUpdate) return expected.status;
     return row.fault.packageListsNoDevices ? expected.status : 6;
 }
-
-// What one host run left behind.
-struct HostRun {
-    std::uint32_t exitCode = 0;
-    std::string out;
-    std::string setupLog;    // what the run added to ykzsetup.log
-    std::string utilityLog;  // what it added to zizador.log
-    bool utilityLogGrew = false;
-};
 
 class Chain : public ::testing::TestWithParam<Row> {
 protected:
@@ -793,19 +767,7 @@ void Chain::Arrange(const Row& row) {
 }
 
 HostRun Chain::Run(const Row& row) {
-    fs::path setup = LogDirectory() / "ykzsetup.log";
-    std::uintmax_t setupBefore = testsupport::fileSize(setup);
-    std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
-    testsupport::RunResult run = testsupport::runCommandLine(package_.dir() / ProgramFile("Zorvane"),
-                                                             HostArguments(row.entry), package_.dir(), row.answers);
-    EXPECT_TRUE(run.started);
-    HostRun host;
-    host.exitCode = run.exitCode;
-    host.out = run.out + run.err;
-    host.setupLog = Tail(setup, setupBefore);
-    host.utilityLog = Tail(package_.logFile(), utilityBefore);
-    host.utilityLogGrew = testsupport::fileSize(package_.logFile()) > utilityBefore;
-    return host;
+    return package_.runHost(Use(row.entry).hostArguments, row.answers);
 }
 
 const char* InstallMode(Entry entry) {
@@ -846,7 +808,7 @@ void ExpectLogs(const Outcome& expected, const HostRun& run) {
         EXPECT_TRUE(HasLogLine(run.utilityLog, wanted)) << wanted << " in zizador.log:\n" << run.utilityLog;
     }
     if (expected.utilityLogUntouched) {
-        EXPECT_FALSE(run.utilityLogGrew) << run.utilityLog;
+        EXPECT_EQ(run.utilityLog, "");
     }
 }
 
@@ -862,7 +824,7 @@ TEST_P(Chain, HostAndAdministratorSeeTheOutcome) {
 
 // Entry and fault name each row uniquely, on both platforms alike.
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-    std::string name = std::string(EntryName(info.param.entry)) + "_" + info.param.fault.name;
+    std::string name = std::string(Use(info.param.entry).name) + "_" + info.param.fault.name;
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;

@@ -24,24 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path LogDirectory() {
-    std::string windows = platform::windows_directory();
-    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
-}
-
-// What one host run left behind.
-struct HostRun {
-    std::uint32_t exitCode = 0;
-    std::string out;
-    std::string setupLog;            // what the run added to ykzsetup.log
-    std::string utilityLog;          // what it added to zizador.log
-    std::vector<std::string> calls;  // the simulator's calls during the run
-};
-
-std::string Tail(const fs::path& file, std::uintmax_t from) {
-    std::string whole = testsupport::readFile(file);
-    return whole.size() > from ? testsupport::normalizeLineEnds(whole.substr(from)) : std::string();
-}
+using e2e::HostRun;
+using e2e::logDirectory;
+using e2e::tail;
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -52,34 +37,12 @@ protected:
     void SetUp() override {
         package_.stageDemoPackage();
         service_ = std::make_unique<DriverService>(package_.dir() / "machine");
-        fs::remove(LogDirectory() / "Kelvor.exe.log");
+        fs::remove(logDirectory() / "Kelvor.exe.log");
     }
     void TearDown() override {
         service_.reset();
         platform::set_environment_variable("YKZ_MACHINE", "");
-        fs::remove(LogDirectory() / "Kelvor.exe.log");
-    }
-
-    // Runs the host with its arguments written as a host writes them,
-    // unquoted, where the plug-in reads them.
-    HostRun Run(const std::string& arguments, const std::string& input = "") {
-        fs::path setup = LogDirectory() / "ykzsetup.log";
-        std::uintmax_t setupBefore = testsupport::fileSize(setup);
-        std::uintmax_t utilityBefore = testsupport::fileSize(package_.logFile());
-        std::size_t callsBefore = testsupport::splitLines(package_.read("rirador.calls")).size();
-        testsupport::RunResult run = testsupport::runCommandLine(
-            package_.dir() / fs::path(testsupport::builtProgram("Zorvane")).filename(), arguments, package_.dir(),
-            input);
-        EXPECT_TRUE(run.started);
-        HostRun host;
-        host.exitCode = run.exitCode;
-        host.out = run.out + run.err;
-        host.setupLog = Tail(setup, setupBefore);
-        host.utilityLog = Tail(package_.logFile(), utilityBefore);
-        std::vector<std::string> calls = testsupport::splitLines(package_.read("rirador.calls"));
-        host.calls.assign(calls.begin() + static_cast<std::ptrdiff_t>(std::min(callsBefore, calls.size())),
-                          calls.end());
-        return host;
+        fs::remove(logDirectory() / "Kelvor.exe.log");
     }
 
     e2e::KelvorPackage package_;
@@ -93,7 +56,7 @@ bool AdaptersPresent() {
 }
 
 TEST_F(HostRoad, UnattendedInstallationStepByStep) {
-    HostRun road = Run("--hand-over-log /verbose_log");
+    HostRun road = package_.runHost("--hand-over-log /verbose_log");
     EXPECT_EQ(road.exitCode, 2u) << road.out;
     EXPECT_TRUE(Has(road.out, "Property 9 (log hand-over): result 1")) << road.out;
     EXPECT_TRUE(Has(road.out, "GetInterfaceVersion: result 1, interface version 100"));
@@ -126,7 +89,7 @@ TEST_F(HostRoad, UnattendedInstallationStepByStep) {
 
     // The plug-in's start-up, its later lines and the host's own lines, in
     // one verbose log under the package executable's name.
-    std::string verbose = testsupport::readText(LogDirectory() / "Kelvor.exe.log");
+    std::string verbose = testsupport::readText(logDirectory() / "Kelvor.exe.log");
     std::size_t at = 0;
     for (const char* part : {"Verbose Log Session Start", "basecomp[87] Locating package definition file... Done.",
                              "GetInterfaceVersion: result 1", "component[223] Enter Tamsec_zar3i::GetInstallState",
@@ -136,7 +99,7 @@ TEST_F(HostRoad, UnattendedInstallationStepByStep) {
         EXPECT_NE(at, std::string::npos) << part << " in\n" << verbose;
     }
 
-    HostRun again = Run("");
+    HostRun again = package_.runHost("");
     EXPECT_EQ(again.exitCode, 3u) << again.out;
     EXPECT_TRUE(Has(again.out,
                     "Install (unattended): result 3 (all firmware already up to date)\n"
@@ -149,7 +112,7 @@ TEST_F(HostRoad, UnattendedInstallationStepByStep) {
 }
 
 TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
-    HostRun discovery = Run("/d report.xml");
+    HostRun discovery = package_.runHost("/d report.xml");
     EXPECT_EQ(discovery.exitCode, 1u) << discovery.out;
     EXPECT_TRUE(Has(discovery.out, "status 2 (installed, older than the package: update recommended)\n  Message: "));
     EXPECT_TRUE(Has(discovery.out, "generating discovery XML file.\nProperty 6")) << discovery.out;
@@ -161,13 +124,13 @@ TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
     EXPECT_TRUE(Has(discovery.setupLog, "All firmware discovery successful.  Details in xml file.\n"));
     EXPECT_EQ(discovery.calls.back(), "[-flashsupport] [-d] [P3P_4_0_550.img] [report.xml]");
 
-    HostRun update = Run("/u report.xml");
+    HostRun update = package_.runHost("/u report.xml");
     EXPECT_EQ(update.exitCode, 1u) << update.out;
     EXPECT_TRUE(Has(update.out, "Reading discovery XML file and performing firmware updates."));
     EXPECT_TRUE(Has(update.out, "Message: Discovery XML file read and firmware upgrade completed successfully."));
     EXPECT_EQ(update.calls.back(), "[-flashsupport] [-u] [P3P_4_0_550.img] [report.xml]");
 
-    HostRun version = Run("/v");
+    HostRun version = package_.runHost("/v");
     EXPECT_EQ(version.exitCode, 1u) << version.out;
     EXPECT_TRUE(Has(version.out, "Message: Version report completed successfully."));
     EXPECT_TRUE(Has(version.out, "Version report version_report.xml:\n<?xml")) << version.out;
@@ -175,16 +138,15 @@ TEST_F(HostRoad, DiscoveryUpdateAndVersionReportThroughTheHost) {
 
     // A report name far beyond what the plug-in passes on is refused whole;
     // the utility never sees a cut name.
-    std::size_t callsBefore = testsupport::splitLines(package_.read("rirador.calls")).size();
-    HostRun longName = Run("/d " + std::string(10000, 'n'));
+    HostRun longName = package_.runHost("/d " + std::string(10000, 'n'));
     EXPECT_EQ(longName.exitCode, 0u) << longName.out;
     EXPECT_TRUE(Has(longName.out,
                     "Install (unattended): result 0 (failure)\n  Message: The discovery XML file name is too long"))
         << longName.out;
-    EXPECT_EQ(testsupport::splitLines(package_.read("rirador.calls")).size(), callsBefore);
+    EXPECT_EQ(longName.calls, std::vector<std::string>{});
 
     ASSERT_TRUE(service_->Stop());
-    HostRun stopped = Run("/d report2.xml");
+    HostRun stopped = package_.runHost("/d report2.xml");
     EXPECT_EQ(stopped.exitCode, 0u);
     EXPECT_TRUE(Has(stopped.out,
                     "Message: Tarn KX-Series DIravi P3P Multifunction Driver x64 Edition is required but "
@@ -280,8 +242,8 @@ TEST_F(HostRoad, JsonCarriesTheSameAnswersAsTheText) {
         std::string options, report;
     };
     for (const Case& run : {Case{"/v", "version_report.xml"}, Case{"/d report.xml", "report.xml"}}) {
-        HostRun text = Run(run.options);
-        HostRun json = Run("--json " + run.options);
+        HostRun text = package_.runHost(run.options);
+        HostRun json = package_.runHost("--json " + run.options);
         FlatJson answers;
         ASSERT_TRUE(answers.Parse(json.out)) << json.out;
         EXPECT_EQ(json.exitCode, text.exitCode) << json.out;
@@ -309,7 +271,7 @@ TEST_F(HostRoad, JsonCarriesTheSameAnswersAsTheText) {
     }
     // A run that fails writes no report, and the object says none.
     ASSERT_TRUE(service_->Stop());
-    HostRun failed = Run("--json /d missing.xml");
+    HostRun failed = package_.runHost("--json /d missing.xml");
     FlatJson noReport;
     ASSERT_TRUE(noReport.Parse(failed.out)) << failed.out;
     EXPECT_EQ(noReport["install.result"], "0");
@@ -328,7 +290,7 @@ bool GermanInterface() {
 }
 
 TEST_F(HostRoad, LanguagesOfTheHostAndOfTheSystem) {
-    HostRun run = Run("--language=de /g");  // "/g" forces every adapter
+    HostRun run = package_.runHost("--language=de /g");  // "/g" forces every adapter
     EXPECT_TRUE(Has(run.out, "Property 1 (name): result 1, \"Firmware der Tarn KX-Series P3P Adapter\"")) << run.out;
     EXPECT_EQ(run.exitCode, 2u) << run.out;
     const std::string logName = GermanInterface() ? "zizador.log" : "log";
@@ -370,23 +332,20 @@ TEST(HostsSharingASystemDrive, EveryLogLineArrivesWhole) {
     if (platform::native_path("C:\\x") != "C:\\x")
         platform::set_environment_variable("SystemDrive", drive.path().string());
     platform::set_environment_variable("YKZ_MACHINE", (packages[0]->dir() / "machine").string());
-    const fs::path setup = LogDirectory() / "ykzsetup.log";
+    const fs::path setup = logDirectory() / "ykzsetup.log";
     const fs::path utility = packages[0]->logFile();
     const fs::path host = fs::path(testsupport::builtProgram("Zorvane")).filename();
 
     // The last copy's host alone gives the lines to expect.
-    std::uintmax_t setupBefore = testsupport::fileSize(setup);
-    std::uintmax_t utilityBefore = testsupport::fileSize(utility);
-    testsupport::RunResult alone =
-        testsupport::runCommandLine(packages[Hosts]->dir() / host, "", packages[Hosts]->dir());
+    HostRun alone = packages[Hosts]->runHost("");
     ASSERT_EQ(alone.exitCode, 2u) << alone.out;
-    std::vector<std::string> setupLines = LogEntries(Tail(setup, setupBefore));
-    std::vector<std::string> utilityLines = LogEntries(Tail(utility, utilityBefore));
+    std::vector<std::string> setupLines = LogEntries(alone.setupLog);
+    std::vector<std::string> utilityLines = LogEntries(alone.utilityLog);
     const std::set<std::string> setupKnown(setupLines.begin(), setupLines.end());
     const std::set<std::string> utilityKnown(utilityLines.begin(), utilityLines.end());
 
-    setupBefore = testsupport::fileSize(setup);
-    utilityBefore = testsupport::fileSize(utility);
+    std::uintmax_t setupBefore = testsupport::fileSize(setup);
+    std::uintmax_t utilityBefore = testsupport::fileSize(utility);
     std::vector<testsupport::RunResult> runs(Hosts);
     std::vector<std::thread> threads;
     for (int i = 0; i < Hosts; ++i)
@@ -407,14 +366,14 @@ TEST(HostsSharingASystemDrive, EveryLogLineArrivesWhole) {
     // finds another one updating firmware says that it waits.
     const std::regex stamp("Time: .*|Another firmware update run is in progress on this machine\\..*");
     std::size_t questions = 0;
-    for (const std::string& line : LogEntries(Tail(setup, setupBefore))) {
+    for (const std::string& line : LogEntries(tail(setup, setupBefore))) {
         EXPECT_EQ(setupKnown.count(line), 1u) << "ykzsetup.log: " << line;
         if (Has(line, "... ")) ++questions;
     }
     EXPECT_EQ(questions, Hosts * std::count_if(setupLines.begin(), setupLines.end(),
                                                [](const std::string& line) { return Has(line, "... "); }));
     std::size_t completed = 0;
-    for (const std::string& line : LogEntries(Tail(utility, utilityBefore))) {
+    for (const std::string& line : LogEntries(tail(utility, utilityBefore))) {
         EXPECT_TRUE(utilityKnown.count(line) == 1 || std::regex_match(line, stamp)) << "zizador.log: " << line;
         if (line == "NIC firmware update complete") ++completed;
     }

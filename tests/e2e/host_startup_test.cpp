@@ -19,11 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The directory of the plug-in's logs on this platform.
-fs::path logDirectory() {
-    std::string windows = platform::windows_directory();
-    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
-}
+using e2e::logDirectory;
 
 std::set<fs::path> verboseLogs() {
     std::set<fs::path> logs;

@@ -6,12 +6,7 @@
 
 namespace {
 
-using e2e::adapter;
-using e2e::count;
-using e2e::hasLine;
-using e2e::KelvorPackage;
-using e2e::KelvorRun;
-using e2e::model;
+using namespace e2e;
 
 const std::string Header = "\n" + std::string(76, '-') +
                            "\nTarn KX-Series P3P Online Firmware Upgrade Utility for Windows (1.0.0.1)\n"
@@ -319,32 +314,38 @@ TEST_F(Inventory, EntriesDirectlyUnderTheRootAreNotRead) {
     EXPECT_EQ(run.exitCode, 7u) << "and the tool refuses to run without one";
 }
 
-const std::string VersionReportPrefix =
-    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<tarn_rom_discovery version=\"1.0.0.1\">\n"
-    "\t<type value=\"DIRAVI_NIC\"/>\n"
-    "\t<alt_name value=\"Tarn KX-Series P3P Online Firmware Upgrade Utility for Windows\"/>\n";
-
-TEST_F(Inventory, VersionReportHoldsTheFiveElements) {
-    package.setUp({{model("2210")}}, {adapter("A", "2210", "4.0.534")});
-    KelvorRun run = package.run({"-v", "version.xml"});
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_TRUE(hasLine(run.out, "Created File: version.xml only with firmware version details."));
-    EXPECT_EQ(testsupport::normalizeLineEnds(package.read("version.xml")),
-              VersionReportPrefix +
-                  "\t<current_version value=\"4.0.534\"/>\n\t<package_version value=\"4.0.550\"/>\n"
-                  "\t<takes_effect value=\"immediately\"/>\n</tarn_rom_discovery>\n");
-    EXPECT_TRUE(hasLine(run.log, "Created an XML file with Only FW version information.!"));
+// The version report of an adapter with firmware `current` that the catalog
+// offers as `available` (empty: the catalog lists no such adapter).
+std::string versionReport(const std::string& current, const std::string& available) {
+    return "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<tarn_rom_discovery version=\"1.0.0.1\">\n"
+           "\t<type value=\"DIRAVI_NIC\"/>\n"
+           "\t<alt_name value=\"Tarn KX-Series P3P Online Firmware Upgrade Utility for Windows\"/>\n"
+           "\t<current_version value=\"" + current + "\"/>\n"
+           "\t<package_version value=\"" + available + "\"/>\n"
+           "\t<takes_effect value=\"immediately\"/>\n</tarn_rom_discovery>\n";
 }
 
-TEST_F(Inventory, VersionReportIsWrittenEvenWithoutASupportedAdapter) {
-    package.setUp({{model("2210")}}, {adapter("A", "9999", "4.0.534")});
-    KelvorRun run = package.run({"-v", "version.xml"});
-    EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_TRUE(hasLine(run.out, "No supported network adapters for firmware upgrade."));
-    EXPECT_EQ(testsupport::normalizeLineEnds(package.read("version.xml")),
-              VersionReportPrefix +
-                  "\t<current_version value=\"4.0.534\"/>\n\t<package_version value=\"\"/>\n"
-                  "\t<takes_effect value=\"immediately\"/>\n</tarn_rom_discovery>\n");
+// The report is written for an adapter that the catalog lists and, without
+// the version on offer, for one that it does not.
+TEST_F(Inventory, VersionReportHoldsTheFiveElementsEvenWithoutASupportedAdapter) {
+    struct Case {
+        std::string subdevid;
+        std::uint32_t exitCode;
+        std::string line;
+        std::string available;
+    };
+    const Case cases[] = {
+        {"2210", 1, "Created File: version.xml only with firmware version details.", "4.0.550"},
+        {"9999", 3, "No supported network adapters for firmware upgrade.", ""},
+    };
+    for (const Case& c : cases) {
+        package.setUp({{model("2210")}}, {adapter("A", c.subdevid, "4.0.534")});
+        KelvorRun run = package.run({"-v", "version.xml"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.subdevid;
+        EXPECT_TRUE(hasLine(run.out, c.line)) << run.out;
+        EXPECT_EQ(testsupport::normalizeLineEnds(package.read("version.xml")), versionReport("4.0.534", c.available));
+        EXPECT_TRUE(hasLine(run.log, "Created an XML file with Only FW version information.!")) << run.log;
+    }
 }
 
 TEST_F(Inventory, VersionReportExitCodesFollowTheFile) {

@@ -25,6 +25,16 @@ std::vector<std::string> linesAfter(const std::string& text, std::size_t lineCou
 
 }  // namespace
 
+fs::path logDirectory() {
+    std::string windows = platform::windows_directory();
+    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log"));
+}
+
+std::string tail(const fs::path& file, std::uintmax_t from) {
+    std::string whole = testsupport::readFile(file);
+    return whole.size() > from ? testsupport::normalizeLineEnds(whole.substr(from)) : std::string();
+}
+
 std::string catalogXml(const std::vector<std::vector<Model>>& groups) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<nic_fw_package version=\"1.0\">\n";
     for (const std::vector<Model>& group : groups) {
@@ -87,10 +97,7 @@ void KelvorPackage::setUp(const std::vector<std::vector<Model>>& catalog, const 
     write("rirador.state", stateFile(adapters, faults));
 }
 
-fs::path KelvorPackage::logFile() const {
-    std::string windows = platform::windows_directory();
-    return fs::path(platform::native_path(std::string(1, windows[0]) + ":\\ykzsystem\\log\\zizador.log"));
-}
+fs::path KelvorPackage::logFile() const { return logDirectory() / "zizador.log"; }
 
 KelvorRun KelvorPackage::run(const std::vector<std::string>& arguments, const std::string& input) const {
     // Under Wine every run shares one log: read back only what this run added.
@@ -106,10 +113,26 @@ KelvorRun KelvorPackage::run(const std::vector<std::string>& arguments, const st
     run.started = result.started;
     run.exitCode = result.exitCode;
     run.out = result.out;
-    std::string whole = testsupport::readFile(log);
-    if (whole.size() > logSizeBefore) run.log = testsupport::normalizeLineEnds(whole.substr(logSizeBefore));
+    run.log = tail(log, logSizeBefore);
     run.calls = linesAfter(testsupport::readText(dir_ / "rirador.calls"), callsBefore);
     return run;
+}
+
+HostRun KelvorPackage::runHost(const std::string& arguments, const std::string& input) const {
+    fs::path setup = logDirectory() / "ykzsetup.log";
+    std::uintmax_t setupBefore = testsupport::fileSize(setup);
+    std::uintmax_t utilityBefore = testsupport::fileSize(logFile());
+    std::size_t callsBefore = testsupport::splitLines(testsupport::readText(dir_ / "rirador.calls")).size();
+    testsupport::RunResult result = testsupport::runCommandLine(
+        dir_ / testsupport::builtProgram("Zorvane").filename().string(), arguments, dir_.path(), input);
+    EXPECT_TRUE(result.started) << "Zorvane could not be started in " << dir_.path();
+    HostRun host;
+    host.exitCode = result.exitCode;
+    host.out = result.out + result.err;
+    host.setupLog = tail(setup, setupBefore);
+    host.utilityLog = tail(logFile(), utilityBefore);
+    host.calls = linesAfter(testsupport::readText(dir_ / "rirador.calls"), callsBefore);
+    return host;
 }
 
 bool hasLine(const std::string& text, const std::string& line) {

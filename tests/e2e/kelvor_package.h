@@ -37,12 +37,30 @@ struct Adapter {
 // The state file: the adapters, then a [faults] section with the given lines.
 std::string stateFile(const std::vector<Adapter>& adapters, const std::vector<std::string>& faults = {});
 
+// The folder of the logs on this platform, ykzsystem\log on the drive of
+// the Windows directory: zizador.log, and the plug-in's ykzsetup.log and
+// verbose logs.
+std::filesystem::path logDirectory();
+
+// What `file` holds beyond its first `from` bytes, line ends normalized;
+// empty when it did not grow.
+std::string tail(const std::filesystem::path& file, std::uintmax_t from);
+
 struct KelvorRun {
     bool started = false;
     std::uint32_t exitCode = 0;
     std::string out;                 // standard output
     std::string log;                 // what this run appended to zizador.log
     std::vector<std::string> calls;  // the simulator's calls during this run
+};
+
+// What one run of the host stand-in left behind.
+struct HostRun {
+    std::uint32_t exitCode = 0;
+    std::string out;                 // standard output, then standard error
+    std::string setupLog;            // what the run added to ykzsetup.log
+    std::string utilityLog;          // what it added to zizador.log; empty: the utility never wrote
+    std::vector<std::string> calls;  // the simulator's calls during the run
 };
 
 class KelvorPackage {
@@ -67,6 +85,9 @@ public:
                const std::vector<std::string>& faults = {});
 
     KelvorRun run(const std::vector<std::string>& arguments, const std::string& input = "") const;
+    // Runs the package's own copy of the host stand-in with its arguments
+    // written as a host writes them, unquoted, where the plug-in reads them.
+    HostRun runHost(const std::string& arguments, const std::string& input = "") const;
 
     // zizador.log where the utility writes it on this platform.
     std::filesystem::path logFile() const;

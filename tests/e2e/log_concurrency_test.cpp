@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
-#include <thread>
 
 namespace {
 
@@ -19,31 +17,18 @@ TEST(LogConcurrency, EightProcessesAppendingAtOnceLeaveEveryLineWhole) {
     std::filesystem::path log = dir / "zizador.log";
     testsupport::writeFile(log, "earlier run\n");
 
-    std::vector<std::thread> runners;
-    std::vector<testsupport::RunResult> results(Processes);
-    for (int p = 0; p < Processes; ++p)
-        runners.emplace_back([&, p] {
-            results[p] = testsupport::runProgram(testsupport::builtProgram("log_appender"),
-                                                 {log.string(), std::to_string(p), std::to_string(LinesEach)},
-                                                 dir.path());
-        });
-    for (std::thread& runner : runners) runner.join();
+    std::vector<testsupport::RunResult> results = testsupport::runAtOnce(
+        testsupport::builtProgram("log_appender"), Processes,
+        [&](int p) -> std::vector<std::string> {
+            return {log.string(), std::to_string(p), std::to_string(LinesEach)};
+        },
+        dir.path());
     for (const testsupport::RunResult& result : results) ASSERT_TRUE(result.started && result.exitCode == 0);
 
     std::vector<std::string> lines = testsupport::splitLines(testsupport::readText(log));
-    ASSERT_EQ(lines.size(), 1u + Processes * LinesEach);
+    ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "earlier run");
-    const std::regex whole("appender ([0-9]) line ([0-9]+) x{120} end");
-    std::map<int, std::vector<int>> seen;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(lines[i], match, whole)) << "torn line: " << lines[i];
-        seen[std::stoi(match[1])].push_back(std::stoi(match[2]));
-    }
-    for (int p = 0; p < Processes; ++p) {
-        ASSERT_EQ(seen[p].size(), static_cast<std::size_t>(LinesEach)) << "process " << p;
-        for (int i = 0; i < LinesEach; ++i) EXPECT_EQ(seen[p][i], i) << "each process's lines stay in order";
-    }
+    testsupport::expectWholeLinesInOrder({lines.begin() + 1, lines.end()}, Processes, LinesEach, 120);
 }
 
 // Eight unattended runs started at once in one package directory, as eight
@@ -60,13 +45,9 @@ TEST(UpdateConcurrency, EightRunsAtOnceFlashEachOlderAdapterOnce) {
                   {"delay_ms = 150"});
     std::uintmax_t logBefore = testsupport::fileSize(package.logFile());
 
-    std::vector<std::thread> runners;
-    std::vector<testsupport::RunResult> results(Runs);
-    for (int r = 0; r < Runs; ++r)
-        runners.emplace_back([&, r] {
-            results[r] = testsupport::runProgram(testsupport::builtProgram("Kelvor"), {"-y"}, package.dir());
-        });
-    for (std::thread& runner : runners) runner.join();
+    std::vector<testsupport::RunResult> results = testsupport::runAtOnce(
+        testsupport::builtProgram("Kelvor"), Runs, [](int) -> std::vector<std::string> { return {"-y"}; },
+        package.dir());
 
     const std::string waiting = "Another firmware update run is in progress on this machine. Waiting for it to finish...";
     int flashed = 0, idle = 0, waited = 0;

@@ -6,12 +6,7 @@
 
 namespace {
 
-using e2e::adapter;
-using e2e::count;
-using e2e::hasLine;
-using e2e::KelvorPackage;
-using e2e::KelvorRun;
-using e2e::model;
+using namespace e2e;
 
 const std::string Notice = "The Firmware Upgrade will take several minutes.Please be patient.";
 const std::string SameWarning = "*** WARNING *** - Installed firmware is the same version as selected firmware";

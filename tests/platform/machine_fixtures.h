@@ -9,6 +9,8 @@
 #include "platform/registry.h"
 #include "testsupport/testsupport.h"
 
+#include <gtest/gtest.h>
+
 namespace machinetest {
 
 inline std::filesystem::path fixture(const std::string& name) {
@@ -44,6 +46,17 @@ inline std::vector<FixtureValue> fixtureValues() {
         {u"software\\ykzmachinetest\\services\\ykztestdriver", u"Start", registry_dword(3)},
         {driver, u"DisplayName", registry_string(u"Ykz test driver")},
     };
+}
+
+// Reads every value of fixtures/machine.reg back through `key` and
+// compares it.
+inline void expectFixtureValues(platform::RegistryKey& key) {
+    for (const FixtureValue& expected : fixtureValues()) {
+        ASSERT_EQ(key.open(platform::RegistryRoot::local_machine, expected.key), platform::RegistryStatus::ok);
+        platform::RegistryValue value;
+        EXPECT_EQ(key.read(expected.name, value), platform::RegistryStatus::ok);
+        EXPECT_EQ(value, expected.value) << std::string(expected.name.begin(), expected.name.end());
+    }
 }
 
 }  // namespace machinetest

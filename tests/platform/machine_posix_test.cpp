@@ -21,10 +21,7 @@ using platform::RegistryStatus;
 // Points YKZ_MACHINE at a fresh directory for one test, and back after it.
 class SimulatedMachine {
 public:
-    SimulatedMachine() : previous_(platform::environment_variable("YKZ_MACHINE")) { use(dir_.path().string()); }
-    ~SimulatedMachine() { platform::set_environment_variable("YKZ_MACHINE", previous_.value_or("")); }
-    SimulatedMachine(const SimulatedMachine&) = delete;
-    SimulatedMachine& operator=(const SimulatedMachine&) = delete;
+    SimulatedMachine() { use(dir_.path().string()); }
 
     static void use(const std::string& directory) { platform::set_environment_variable("YKZ_MACHINE", directory); }
     fs::path path(const std::string& name) const { return dir_ / name; }
@@ -34,22 +31,32 @@ public:
     }
 
 private:
-    std::optional<std::string> previous_;
+    testsupport::ScopedEnvironment previous_{"YKZ_MACHINE"};
     testsupport::TempDir dir_{"machine"};
 };
 
 const std::u16string test_key = u"SOFTWARE\\YkzMachineTest";
 
+// The simulated machine's Windows version, field by field.
+void expectVersion(const platform::WindowsVersion& expected) {
+    std::optional<platform::WindowsVersion> version = platform::windows_version();
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->major, expected.major);
+    EXPECT_EQ(version->minor, expected.minor);
+    EXPECT_EQ(version->build, expected.build);
+    EXPECT_EQ(version->platform_id, expected.platform_id);
+    EXPECT_EQ(version->service_pack, expected.service_pack);
+    EXPECT_EQ(version->service_pack_major, expected.service_pack_major);
+    EXPECT_EQ(version->service_pack_minor, expected.service_pack_minor);
+    EXPECT_EQ(version->product_type, expected.product_type);
+    EXPECT_EQ(version->server_r2, expected.server_r2);
+}
+
 TEST(SimulatedRegistry, ReadsValuesThroughOpenKeys) {
     SimulatedMachine machine;
     fs::copy_file(machinetest::fixture("machine.reg"), machine.path("registry.reg"));
     RegistryKey key;
-    for (const machinetest::FixtureValue& expected : machinetest::fixtureValues()) {
-        ASSERT_EQ(key.open(RegistryRoot::local_machine, expected.key), RegistryStatus::ok);
-        platform::RegistryValue value;
-        EXPECT_EQ(key.read(expected.name, value), RegistryStatus::ok);
-        EXPECT_EQ(value, expected.value) << std::string(expected.name.begin(), expected.name.end());
-    }
+    ASSERT_NO_FATAL_FAILURE(machinetest::expectFixtureValues(key));
     ASSERT_EQ(key.open(RegistryRoot::local_machine, u"software\\ykzmachinetest"), RegistryStatus::ok);
     std::uint32_t number = 0;
     std::u16string text;
@@ -156,29 +163,13 @@ TEST(SimulatedVersion, FactsAndMissingFields) {
     machine.write("windows.ini",
                   "[version]\nmajor = 5\nminor=2\nbuild=3790\nservice_pack=\"Service Pack 2\"\n"
                   "product_type=3\nserver_r2=1\narchitecture=0\n");
-    std::optional<platform::WindowsVersion> version = platform::windows_version();
-    ASSERT_TRUE(version);
-    EXPECT_EQ(version->platform_id, platform::platform_id_nt);
-    EXPECT_EQ(version->major, 5u);
-    EXPECT_EQ(version->minor, 2u);
-    EXPECT_EQ(version->build, 3790u);
-    EXPECT_EQ(version->service_pack, u"Service Pack 2");
-    EXPECT_EQ(version->service_pack_major, 2u);
-    EXPECT_EQ(version->product_type, platform::product_type_server);
-    EXPECT_TRUE(version->server_r2);
+    expectVersion({5, 2, 3790, platform::platform_id_nt, u"Service Pack 2", 2, 0, platform::product_type_server, true});
     EXPECT_FALSE(platform::windows_product_info(5, 2, 2, 0)) << "no product information before version 6";
     EXPECT_EQ(platform::native_processor_architecture(), platform::processor_architecture_x86);
 
     machine.write("windows.ini", "[Version]\nminor=x1\nproduct_info=0x1b\n");
-    version = platform::windows_version();
-    ASSERT_TRUE(version);
-    EXPECT_EQ(version->platform_id, platform::platform_id_nt);
-    EXPECT_EQ(version->major, 0u);
-    EXPECT_EQ(version->minor, 0u) << "a malformed number reads as missing";
-    EXPECT_EQ(version->service_pack, u"");
-    EXPECT_EQ(version->service_pack_major, 0u);
-    EXPECT_EQ(version->product_type, 0u);
-    EXPECT_FALSE(version->server_r2);
+    // A malformed number reads as missing.
+    expectVersion({0, 0, 0, platform::platform_id_nt, u"", 0, 0, 0, false});
     EXPECT_EQ(platform::windows_product_info(6, 1, 0, 0), std::optional<std::uint32_t>(0x1b));
 
     machine.write("windows.ini", "[version]\nmajor=10\n");
@@ -197,15 +188,7 @@ TEST(SimulatedModel, RawDmiTextOrNone) {
 TEST(SimulatedMachineExample, TheDemoServer) {
     SimulatedMachine guard;
     SimulatedMachine::use(machinetest::exampleMachine().string());
-    std::optional<platform::WindowsVersion> version = platform::windows_version();
-    ASSERT_TRUE(version);
-    EXPECT_EQ(version->major, 6u);
-    EXPECT_EQ(version->minor, 1u);
-    EXPECT_EQ(version->build, 7601u);
-    EXPECT_EQ(version->service_pack, u"Service Pack 1");
-    EXPECT_EQ(version->service_pack_major, 1u);
-    EXPECT_EQ(version->product_type, platform::product_type_server);
-    EXPECT_TRUE(version->server_r2);
+    expectVersion({6, 1, 7601, platform::platform_id_nt, u"Service Pack 1", 1, 0, platform::product_type_server, true});
     EXPECT_EQ(platform::service_state(u"DAZARER", platform::ServiceAccess::full), platform::ServiceState::running);
     EXPECT_TRUE(
         platform::registry_key_exists(RegistryRoot::local_machine, u"System\\CurrentControlSet\\Services\\DAZARER"));

@@ -38,12 +38,7 @@ public:
 TEST(WindowsRegistry, ReadsWhatRegeditImported) {
     ImportedFixture imported;
     RegistryKey key;
-    for (const machinetest::FixtureValue& expected : machinetest::fixtureValues()) {
-        ASSERT_EQ(key.open(RegistryRoot::local_machine, expected.key), RegistryStatus::ok);
-        platform::RegistryValue value;
-        EXPECT_EQ(key.read(expected.name, value), RegistryStatus::ok);
-        EXPECT_EQ(value, expected.value) << std::string(expected.name.begin(), expected.name.end());
-    }
+    ASSERT_NO_FATAL_FAILURE(machinetest::expectFixtureValues(key));
     std::uint32_t number = 0;
     std::vector<std::u16string> texts;
     ASSERT_EQ(key.open(RegistryRoot::local_machine, test_key), RegistryStatus::ok);

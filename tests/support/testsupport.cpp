@@ -3,11 +3,17 @@
 #include "platform/cmdline.h"
 #include "platform/module.h"
 #include "platform/process.h"
+#include "platform/system.h"
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <fstream>
+#include <map>
 #include <random>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -39,6 +45,13 @@ TempDir::~TempDir() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }
+
+ScopedEnvironment::ScopedEnvironment(std::string name)
+    : name_(std::move(name)), saved_(platform::environment_variable(name_)) {}
+
+ScopedEnvironment::~ScopedEnvironment() { platform::set_environment_variable(name_, saved_.value_or("")); }
+
+bool ScopedEnvironment::set(const std::string& value) const { return platform::set_environment_variable(name_, value); }
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -114,6 +127,33 @@ RunResult runProgram(const fs::path& program, const std::vector<std::string>& ar
         quoted += platform::quote_argument(argument);
     }
     return runCommandLine(program, quoted, workingDirectory, input);
+}
+
+std::vector<RunResult> runAtOnce(const fs::path& program, int count,
+                                 const std::function<std::vector<std::string>(int)>& argumentsOf,
+                                 const fs::path& workingDirectory) {
+    std::vector<RunResult> results(static_cast<std::size_t>(count));
+    std::vector<std::thread> runners;
+    for (int i = 0; i < count; ++i)
+        runners.emplace_back([&, i] { results[i] = runProgram(program, argumentsOf(i), workingDirectory); });
+    for (std::thread& runner : runners) runner.join();
+    return results;
+}
+
+void expectWholeLinesInOrder(const std::vector<std::string>& lines, int writers, int linesEach, int fill) {
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(writers) * static_cast<std::size_t>(linesEach));
+    const std::regex whole("appender ([0-9]+) line ([0-9]+) x{" + std::to_string(fill) + "} end");
+    std::map<int, std::vector<int>> seen;
+    for (const std::string& line : lines) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, whole)) << "torn line: " << line;
+        seen[std::stoi(match[1])].push_back(std::stoi(match[2]));
+    }
+    for (int writer = 0; writer < writers; ++writer) {
+        ASSERT_EQ(seen[writer].size(), static_cast<std::size_t>(linesEach)) << "writer " << writer;
+        for (int i = 0; i < linesEach; ++i)
+            ASSERT_EQ(seen[writer][i], i) << "each writer's lines stay in order";
+    }
 }
 
 }  // namespace testsupport

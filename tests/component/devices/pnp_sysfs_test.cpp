@@ -8,7 +8,6 @@
 
 #include "tamsel_devices/devicelist.h"
 #include "platform/pnp.h"
-#include "platform/system.h"
 #include "testsupport/testsupport.h"
 
 namespace {
@@ -18,13 +17,10 @@ namespace fs = std::filesystem;
 // Points YKZ_MACHINE at a directory for the life of the object.
 class SimulatedMachine {
 public:
-    explicit SimulatedMachine(const fs::path& directory) : saved_(platform::environment_variable("YKZ_MACHINE")) {
-        platform::set_environment_variable("YKZ_MACHINE", directory.string());
-    }
-    ~SimulatedMachine() { platform::set_environment_variable("YKZ_MACHINE", saved_.value_or("")); }
+    explicit SimulatedMachine(const fs::path& directory) { machine_.set(directory.string()); }
 
 private:
-    std::optional<std::string> saved_;
+    testsupport::ScopedEnvironment machine_{"YKZ_MACHINE"};
 };
 
 void AddDevice(const fs::path& pci, const std::string& address, const std::map<std::string, std::string>& files) {

@@ -11,8 +11,8 @@
 
 class TestMachine {
 public:
-    TestMachine();
-    ~TestMachine();
+    TestMachine();   // a machine with no services, no model and nothing set up
+    ~TestMachine();  // removes what the test set up
     TestMachine(const TestMachine&) = delete;
     TestMachine& operator=(const TestMachine&) = delete;
 

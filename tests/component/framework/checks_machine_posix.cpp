@@ -2,23 +2,20 @@
 #include <filesystem>
 
 #include "checks_machine.h"
-#include "platform/system.h"
 #include "testsupport/testsupport.h"
 
 struct TestMachine::State {
     testsupport::TempDir dir{"nicfw-machine"};
-    std::optional<std::string> savedMachine = platform::environment_variable("YKZ_MACHINE");
+    testsupport::ScopedEnvironment machine{"YKZ_MACHINE"};
     std::string services = "[services]\n";
 };
 
 TestMachine::TestMachine() : state_(std::make_unique<State>()) {
-    platform::set_environment_variable("YKZ_MACHINE", state_->dir.path().string());
+    state_->machine.set(state_->dir.path().string());
     testsupport::writeFile(state_->dir / "windows.ini", state_->services);
 }
 
-TestMachine::~TestMachine() {
-    platform::set_environment_variable("YKZ_MACHINE", state_->savedMachine.value_or(""));
-}
+TestMachine::~TestMachine() = default;
 
 bool TestMachine::IsSimulated() {
     return true;

@@ -31,9 +31,7 @@ std::string utf8(std::u16string_view text) {
 class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedDrive_ = platform::environment_variable("SystemDrive");
-        ASSERT_TRUE(
-            platform::set_environment_variable("SystemDrive", platform::utf16_to_utf8(drive_.path().u16string())));
+        ASSERT_TRUE(systemDrive_.set(platform::utf16_to_utf8(drive_.path().u16string())));
         previous_ = fs::current_path();
         fs::current_path(package_.path());
         std::u16string directory = drive_.path().u16string() + u"\\";
@@ -44,7 +42,6 @@ protected:
     void TearDown() override {
         log_.reset();
         fs::current_path(previous_);
-        platform::set_environment_variable("SystemDrive", savedDrive_.value_or(""));
     }
 
     void Write(const std::string& name, const std::string& content) const {
@@ -61,7 +58,7 @@ protected:
     std::unique_ptr<CCmpLog> log_;
 
 private:
-    std::optional<std::string> savedDrive_;
+    testsupport::ScopedEnvironment systemDrive_{"SystemDrive"};
     fs::path previous_;
 };
 

@@ -4,24 +4,17 @@
 // directory is expanded from that variable.
 #pragma once
 
-#include "platform/system.h"
 #include "platform/unicode.h"
 #include "testsupport/testsupport.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <regex>
 #include <string>
 
 class CmpLogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = platform::environment_variable("SystemDrive");
-        ASSERT_TRUE(
-            platform::set_environment_variable("SystemDrive", platform::utf16_to_utf8(dir_.path().u16string())));
-    }
-    void TearDown() override { platform::set_environment_variable("SystemDrive", saved_.value_or("")); }
+    void SetUp() override { ASSERT_TRUE(systemDrive_.set(platform::utf16_to_utf8(dir_.path().u16string()))); }
 
     std::filesystem::path PlainLog() const { return dir_ / "ykzsystem" / "log" / "ykzsetup.log"; }
     // The test directory as a log directory: ends in a separator.
@@ -37,5 +30,5 @@ protected:
     static std::string Read(const std::filesystem::path& path) { return testsupport::readFile(path); }
 
     testsupport::TempDir dir_{"nicfw-cmplog"};
-    std::optional<std::string> saved_;
+    testsupport::ScopedEnvironment systemDrive_{"SystemDrive"};
 };

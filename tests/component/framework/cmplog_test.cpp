@@ -2,12 +2,12 @@
 #include "cmplog/cmplog.h"
 #include "cmplog_fixture.h"
 #include "platform/codepage.h"
+#include "platform/system.h"
 #include "platform/wfile.h"
 #include "platform/wsystem.h"
 
 #include <algorithm>
 #include <map>
-#include <thread>
 
 namespace {
 
@@ -195,33 +195,20 @@ TEST_F(CmpLogTest, TwoProcessesAppendingAtOnceLeaveEveryLineWhole) {
     constexpr int LinesEach = 500;
     testsupport::writeFile(dir_ / "shared.log", "earlier run\r\n");
 
-    std::vector<std::thread> runners;
-    std::vector<testsupport::RunResult> results(Processes);
-    for (int p = 0; p < Processes; ++p)
-        runners.emplace_back([&, p] {
-            results[p] = testsupport::runProgram(
-                testsupport::builtProgram("cmplog_appender"),
-                {Utf8(Directory()), "shared.log", std::to_string(p), std::to_string(LinesEach)}, dir_.path());
-        });
-    for (std::thread& runner : runners) runner.join();
+    std::vector<testsupport::RunResult> results = testsupport::runAtOnce(
+        testsupport::builtProgram("cmplog_appender"), Processes,
+        [&](int p) -> std::vector<std::string> {
+            return {Utf8(Directory()), "shared.log", std::to_string(p), std::to_string(LinesEach)};
+        },
+        dir_.path());
     for (const testsupport::RunResult& result : results) ASSERT_TRUE(result.started && result.exitCode == 0);
 
-    const std::regex whole("appender ([0-9]) line ([0-9]+) x{150} end");
     std::string content = Read(dir_ / "shared.log");
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), std::count(content.begin(), content.end(), '\r'));
     std::vector<std::string> lines = testsupport::splitLines(testsupport::normalizeLineEnds(content));
-    ASSERT_EQ(lines.size(), 1u + Processes * LinesEach);
+    ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "earlier run");
-    std::map<int, std::vector<int>> seen;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(lines[i], match, whole)) << "torn line: " << lines[i];
-        seen[std::stoi(match[1])].push_back(std::stoi(match[2]));
-    }
-    for (int p = 0; p < Processes; ++p) {
-        ASSERT_EQ(seen[p].size(), static_cast<std::size_t>(LinesEach));
-        for (int i = 0; i < LinesEach; ++i) ASSERT_EQ(seen[p][i], i) << "each process's lines stay in order";
-    }
+    testsupport::expectWholeLinesInOrder({lines.begin() + 1, lines.end()}, Processes, LinesEach, 150);
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ std::string utf8(const char16_t* text) {
     return CStr(text).ToUtf8();
 }
 
+std::string packageXml(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<ykz_package>\n" + body + "\n</ykz_package>\n";
+}
+
 // A package directory that is the current directory for the test's life.
 class PackageDirectory {
 public:
@@ -36,16 +40,18 @@ public:
         testsupport::writeFile(dir_ / name, content);
     }
     std::u16string path(const std::string& name) const { return (dir_ / name).u16string(); }
+    // Writes yk.xml, a package definition of `body`, and has the component
+    // read it: ReadPackageDefinition's result.
+    std::int32_t read(CBaseComponent& component, const std::string& body) const {
+        write("yk.xml", packageXml(body));
+        return component.ReadPackageDefinition(path("yk.xml").c_str());
+    }
     const fs::path& dir() const { return dir_.path(); }
 
 private:
     testsupport::TempDir dir_{"nicfw-component"};
     fs::path previous_;
 };
-
-std::string packageXml(const std::string& body) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<ykz_package>\n" + body + "\n</ykz_package>\n";
-}
 
 std::string pciDevice(const std::string& data) {
     return "<supported_devices_and><supported_device type=\"pci\">" + data +
@@ -230,9 +236,8 @@ TEST(ReadPackageDefinition, FlagsAndNames) {
     };
     for (const Case& c : cases) {
         PackageDirectory package;
-        package.write("yk.xml", packageXml(c.body));
         CBaseComponent component;
-        ASSERT_EQ(component.ReadPackageDefinition(package.path("yk.xml").c_str()), 0) << c.body;
+        ASSERT_EQ(package.read(component, c.body), 0) << c.body;
         EXPECT_EQ(component.Silent(), c.silent) << c.body;
         EXPECT_EQ(utf8(component.ExecutableName()), c.executable) << c.body;
     }
@@ -240,23 +245,23 @@ TEST(ReadPackageDefinition, FlagsAndNames) {
 
 TEST(ReadPackageDefinition, VersionFileIsTheFirstCandidateWhenNoneExists) {
     PackageDirectory package;
-    package.write("yk.xml", packageXml("<sw_keys><sw_keys_and><sw_key name=\"a.dll\"><sw_key_expectedpath>C:\\first"
-                                       "</sw_key_expectedpath></sw_key></sw_keys_and><sw_keys_and><sw_key>"
-                                       "<sw_key_expectedpath>C:\\second\\</sw_key_expectedpath></sw_key>"
-                                       "</sw_keys_and></sw_keys>"));
     CBaseComponent component;
-    ASSERT_EQ(component.ReadPackageDefinition(package.path("yk.xml").c_str()), 0);
+    ASSERT_EQ(package.read(component, "<sw_keys><sw_keys_and><sw_key name=\"a.dll\"><sw_key_expectedpath>C:\\first"
+                                      "</sw_key_expectedpath></sw_key></sw_keys_and><sw_keys_and><sw_key>"
+                                      "<sw_key_expectedpath>C:\\second\\</sw_key_expectedpath></sw_key>"
+                                      "</sw_keys_and></sw_keys>"),
+              0);
     EXPECT_EQ(component.VersionFile().ToUtf8(), "C:\\first\\a.dll");
 }
 
 TEST(PackageTexts, LanguageRules) {
     PackageDirectory package;
-    package.write("yk.xml", packageXml("<name><name_xlate lang=\"fr\">Nom</name_xlate><name_xlate lang=\"EN\">Name"
-                                       "</name_xlate><name_xlate lang=\"de\">Name DE</name_xlate></name>"
-                                       "<description><description_xlate lang=\"en\"><![CDATA[ Two\n lines ]]>"
-                                       "</description_xlate></description><version value=\"4.0.550\"/>"));
     CBaseComponent component;
-    ASSERT_EQ(component.ReadPackageDefinition(package.path("yk.xml").c_str()), 0);
+    ASSERT_EQ(package.read(component, "<name><name_xlate lang=\"fr\">Nom</name_xlate><name_xlate lang=\"EN\">Name"
+                                      "</name_xlate><name_xlate lang=\"de\">Name DE</name_xlate></name>"
+                                      "<description><description_xlate lang=\"en\"><![CDATA[ Two\n lines ]]>"
+                                      "</description_xlate></description><version value=\"4.0.550\"/>"),
+              0);
     char16_t out[64] = {};
     struct Case {
         const char16_t* language;
@@ -343,10 +348,10 @@ TEST(IsOsSupported, MatchesThePackageRecords) {
     };
     for (const Case& c : cases) {
         PackageDirectory package;
-        package.write("yk.xml", packageXml("<prerequisites><supported_operating_systems>" + c.systems +
-                                           "</supported_operating_systems></prerequisites>"));
         CBaseComponent component;
-        ASSERT_EQ(component.ReadPackageDefinition(package.path("yk.xml").c_str()), 0);
+        ASSERT_EQ(package.read(component, "<prerequisites><supported_operating_systems>" + c.systems +
+                                              "</supported_operating_systems></prerequisites>"),
+                  0);
         EXPECT_EQ(component.IsOsSupported(), c.supported) << c.systems;
         EXPECT_EQ(component.Is64BitOs(), 1);
     }

@@ -7,9 +7,6 @@
 namespace rirador_test {
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::readFile;
-
 const char* const FullAdapter =
     "[adapter]\n"
     "device_id = P3P-05-00\nvenid = 1e5a\ndevid = 0A10\nsubvenid = 1F3C\nsubdevid = zz 10\n"

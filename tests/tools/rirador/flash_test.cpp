@@ -7,9 +7,6 @@
 namespace rirador_test {
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::writeFile;
-
 // Two adapters: one named after its designated port, one whose device_id
 // carries a quote, blanks and backslashes, as a tool may report it.
 const char* const TwoAdapters =

@@ -5,8 +5,6 @@
 namespace rirador_test {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;

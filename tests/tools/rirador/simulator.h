@@ -5,10 +5,15 @@
 
 #include "testsupport/testsupport.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace rirador_test {
+
+namespace fs = std::filesystem;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // One data element of the report: its path below the device (or the root),
 // such as "fw_item/type" or "ports/port/port_id", and its value attribute.

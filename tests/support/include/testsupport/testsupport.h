@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,20 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// An environment variable that a test sets for the life of the object.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(std::string name);  // remembers the variable's value
+    ~ScopedEnvironment();                          // puts the remembered value back (empty when it had none)
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    bool set(const std::string& value) const;  // false when the system refused it
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
 };
 
 // Whole file as bytes; empty when it cannot be read.
@@ -62,5 +78,17 @@ RunResult runProgram(const std::filesystem::path& program, const std::vector<std
 // after the program's quoted name.
 RunResult runCommandLine(const std::filesystem::path& program, const std::string& arguments,
                          const std::filesystem::path& workingDirectory, const std::string& input = "");
+
+// Runs `count` instances of the program at once, instance i with the
+// arguments `argumentsOf(i)`, and waits for all of them.
+std::vector<RunResult> runAtOnce(const std::filesystem::path& program, int count,
+                                 const std::function<std::vector<std::string>(int)>& argumentsOf,
+                                 const std::filesystem::path& workingDirectory);
+
+// Checks the lines that `writers` processes appended to one file at once,
+// each writing `linesEach` lines "appender <writer> line <n> <fill x> end":
+// every line arrived whole, none was lost, and each writer's lines stand in
+// the order written.
+void expectWholeLinesInOrder(const std::vector<std::string>& lines, int writers, int linesEach, int fill);
 
 }  // namespace testsupport
