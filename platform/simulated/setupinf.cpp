@@ -4,9 +4,7 @@
 // (registry keys under Enum).
 #include "platform/setupinf.h"
 
-#include <fcntl.h>
 #include <unistd.h>
-#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -20,6 +18,7 @@
 #include "platform/unicode.h"
 #include "platform/wholefile.h"
 #include "infreg.h"
+#include "posix/filewrite.h"
 #include "windows_ini.h"
 
 namespace platform {
@@ -44,19 +43,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     return text;
-}
-
-bool replace_file(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 // Adds "NAME = stopped" to the "[services]" section of windows.ini, or, with
@@ -90,7 +76,7 @@ bool edit_service_line(const std::string& name, bool remove) {
     }
     if (inServices) addLine();
     if (!added && !remove) out += "[services]\n" + name + " = stopped\n";
-    return replace_file(*path, out);
+    return posix::replace_file(*path, out);
 }
 
 struct ServiceSettings {
