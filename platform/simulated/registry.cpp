@@ -55,10 +55,9 @@ struct RegistryKey::State {
     std::vector<regfile::Entry> entries;
 };
 
-RegistryKey::RegistryKey() = default;
-RegistryKey::~RegistryKey() = default;
-RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
-RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+void RegistryKey::DeleteState::operator()(State* state) const {
+    delete state;
+}
 
 RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
     close();
@@ -69,17 +68,9 @@ RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
     if (loaded == Load::unusable) return RegistryStatus::failed;
     std::u16string whole = regfile::full_path(root, path);
     if (!document.key_exists(whole)) return RegistryStatus::not_found;
-    state_ = std::make_unique<State>();
+    state_.reset(new State);
     if (const regfile::Key* key = document.find_key(whole)) state_->entries = key->entries;
     return RegistryStatus::ok;
-}
-
-bool RegistryKey::is_open() const {
-    return state_ != nullptr;
-}
-
-void RegistryKey::close() {
-    state_.reset();
 }
 
 RegistryStatus RegistryKey::read(std::u16string_view name, RegistryValue& value) const {
