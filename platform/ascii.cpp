@@ -1,4 +1,4 @@
-// Portable code only: ASCII comparisons and decimal numbers.
+// Portable code only: ASCII comparisons, lower case and decimal numbers.
 #include "platform/ascii.h"
 
 #include <charconv>
@@ -10,6 +10,12 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
     return true;
+}
+
+std::string lowered_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = ascii_lower(c);
+    return out;
 }
 
 namespace {

@@ -2,8 +2,8 @@
 // async-signal-safe calls.
 #include "platform/abortexit.h"
 #include "platform/files.h"
+#include "filewrite.h"
 
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <string>
@@ -24,27 +24,15 @@ struct AbortOutcome {
 // handler reads the strings' bytes and never changes them.
 AbortOutcome theOutcome;
 
-void write_all(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-}
-
 extern "C" void on_abort_signal(int) {
     if (!theOutcome.logPath.empty() && !theOutcome.logText.empty()) {
         int fd = ::open(theOutcome.logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            write_all(fd, theOutcome.logText);
+            posix::write_all(fd, theOutcome.logText);
             ::close(fd);
         }
     }
-    write_all(STDOUT_FILENO, theOutcome.consoleText);
+    posix::write_all(STDOUT_FILENO, theOutcome.consoleText);
     ::_exit(static_cast<int>(theOutcome.exitCode));
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/registry.h"
 #include "platform/unicode.h"
+#include "filewrite.h"
 #include "wpath.h"
 
 namespace platform {
@@ -82,17 +83,6 @@ bool locked_by_other(const std::string& path) {
     return ::flock(file.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 int copy_content(int from, int to) {
     char buffer[limits::io_chunk_bytes];
     for (;;) {
@@ -100,7 +90,8 @@ int copy_content(int from, int to) {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return errno;
         if (got == 0) return 0;
-        if (!write_all(to, buffer, static_cast<std::size_t>(got))) return errno != 0 ? errno : EIO;
+        std::string_view chunk(buffer, static_cast<std::size_t>(got));
+        if (!posix::write_all(to, chunk)) return errno != 0 ? errno : EIO;
     }
 }
 

@@ -1,9 +1,9 @@
 // POSIX only: files and directories; Windows paths mapped onto this system.
 #include "platform/files.h"
+#include "filewrite.h"
 #include "paths.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,20 +68,8 @@ std::FILE* open_file(const std::string& path, const char* mode) {
 
 namespace {
 
-// One write(2) per text: with O_APPEND the kernel places it at the end of the
-// file as one piece, so lines of concurrent writers never interleave.
-bool write_all(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
+// Every write(2) then goes to the end of the file as one piece, so the lines
+// of concurrent writers never interleave.
 int open_native_for_append(const std::string& nativePath) {
     return ::open(nativePath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
 }
@@ -97,7 +85,7 @@ AppendTarget::AppendTarget(const std::string& path) : path_(path), resolved_(nat
 bool AppendTarget::append(std::string_view text) const {
     int fd = open_native_for_append(resolved_);
     if (fd < 0) return false;
-    bool ok = write_all(fd, text);
+    bool ok = posix::write_all(fd, text);
     if (::close(fd) != 0) ok = false;
     return ok;
 }
@@ -111,7 +99,7 @@ AppendFile::~AppendFile() { close(); }
 
 bool AppendFile::write(std::string_view text) {
     if (!is_open()) return false;
-    if (!write_all(static_cast<int>(handle_), text)) good_ = false;
+    if (!posix::write_all(static_cast<int>(handle_), text)) good_ = false;
     return good_;
 }
 

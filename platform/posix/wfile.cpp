@@ -1,6 +1,7 @@
 // POSIX only: the shared log file over a descriptor opened with O_APPEND.
 #include "platform/wfile.h"
 #include "platform/limits.h"
+#include "filewrite.h"
 #include "wpath.h"
 
 #include <fcntl.h>
@@ -24,17 +25,8 @@ bool SharedFile::open(std::u16string_view path) {
 
 bool SharedFile::append(std::string_view bytes) {
     if (!is_open()) return false;
-    int fd = static_cast<int>(handle_);
     // One write() per piece: concurrent appenders never interleave inside it.
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return posix::write_all(static_cast<int>(handle_), bytes);
 }
 
 bool SharedFile::read_all(std::string& bytes) const {

@@ -24,10 +24,9 @@ struct InfFile::State {
     }
 };
 
-InfFile::InfFile() = default;
-InfFile::~InfFile() = default;
-InfFile::InfFile(InfFile&&) noexcept = default;
-InfFile& InfFile::operator=(InfFile&&) noexcept = default;
+void InfFile::DeleteState::operator()(State* state) const {
+    delete state;
+}
 
 bool InfFile::open(std::u16string_view fullPath) {
     close();
@@ -38,16 +37,8 @@ bool InfFile::open(std::u16string_view fullPath) {
     // The setup interface refuses what it cannot read to the end, and INF
     // files of other styles.
     if (!text.opens_as_nt_style()) return false;
-    state_ = std::make_unique<State>(State{std::move(text)});
+    state_.reset(new State{std::move(text)});
     return true;
-}
-
-bool InfFile::is_open() const {
-    return state_ != nullptr;
-}
-
-void InfFile::close() {
-    state_.reset();
 }
 
 void* InfFile::native_handle() const {

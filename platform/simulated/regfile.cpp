@@ -35,6 +35,20 @@ bool starts_with_no_case(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && equal_no_case(text.substr(0, prefix.size()), prefix);
 }
 
+// The escapes of a quoted text, read and written alike: the character after
+// the backslash and the one it stands for.
+struct Escape {
+    char16_t written;
+    char16_t meant;
+};
+constexpr Escape quoted_escapes[] = {{u'\\', u'\\'}, {u'"', u'"'}, {u'n', u'\n'}, {u'r', u'\r'}, {u'0', u'\0'}};
+
+const Escape* escape_where(char16_t Escape::*side, char16_t c) {
+    for (const Escape& escape : quoted_escapes)
+        if (escape.*side == c) return &escape;
+    return nullptr;
+}
+
 bool is_space(char16_t c) {
     return c == u' ' || c == u'\t';
 }
@@ -82,7 +96,8 @@ std::optional<std::string> parse_hex_bytes(std::u16string_view text) {
 }
 
 // A quoted text starting at text[pos] == '"'; pos ends after the closing
-// quote. Escapes other than these keep their backslash, as regedit does.
+// quote. A backslash before any other character than those of
+// quoted_escapes stays, as regedit keeps it.
 std::optional<std::u16string> parse_quoted(std::u16string_view text, std::size_t& pos) {
     std::u16string out;
     for (std::size_t i = pos + 1; i < text.size(); ++i) {
@@ -93,14 +108,8 @@ std::optional<std::u16string> parse_quoted(std::u16string_view text, std::size_t
         }
         if (c == u'\\' && i + 1 < text.size()) {
             char16_t next = text[++i];
-            if (next == u'\\' || next == u'"')
-                out += next;
-            else if (next == u'n')
-                out += u'\n';
-            else if (next == u'r')
-                out += u'\r';
-            else if (next == u'0')
-                out += u'\0';
+            if (const Escape* known = escape_where(&Escape::written, next))
+                out += known->meant;
             else
                 out += {c, next};
             continue;
@@ -475,13 +484,8 @@ namespace {
 std::u16string escape(std::u16string_view text) {
     std::u16string out;
     for (char16_t c : text) {
-        if (c == u'\\' || c == u'"') out += u'\\';
-        if (c == u'\n')
-            out += u"\\n";
-        else if (c == u'\r')
-            out += u"\\r";
-        else if (c == u'\0')
-            out += u"\\0";
+        if (const Escape* known = escape_where(&Escape::meant, c))
+            out += {u'\\', known->written};
         else
             out += c;
     }

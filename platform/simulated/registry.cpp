@@ -5,14 +5,13 @@
 // sees half of one.
 #include "platform/registry.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <cerrno>
 
 #include "platform/regfile.h"
 #include "platform/unicode.h"
 #include "platform/wholefile.h"
+#include "posix/filewrite.h"
 #include "windows_ini.h"
 
 namespace platform {
@@ -35,30 +34,6 @@ Load load(const std::string& path, regfile::Document& document) {
     return document.parse(bytes) ? Load::ok : Load::unusable;
 }
 
-bool write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool replace_file(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool written = write_all(fd, bytes);
-    bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 // Reads the file, applies one change, and writes the file back when the
 // change reports ok.
 template <typename Change>
@@ -71,7 +46,7 @@ RegistryStatus change_registry(Change&& change) {
     if (loaded == Load::missing) document.parse(utf16_to_utf8(regfile::header));
     RegistryStatus status = change(document);
     if (status != RegistryStatus::ok) return status;
-    return replace_file(*path, document.serialize()) ? RegistryStatus::ok : RegistryStatus::failed;
+    return posix::replace_file(*path, document.serialize()) ? RegistryStatus::ok : RegistryStatus::failed;
 }
 
 }  // namespace
@@ -80,10 +55,9 @@ struct RegistryKey::State {
     std::vector<regfile::Entry> entries;
 };
 
-RegistryKey::RegistryKey() = default;
-RegistryKey::~RegistryKey() = default;
-RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
-RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+void RegistryKey::DeleteState::operator()(State* state) const {
+    delete state;
+}
 
 RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
     close();
@@ -94,17 +68,9 @@ RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
     if (loaded == Load::unusable) return RegistryStatus::failed;
     std::u16string whole = regfile::full_path(root, path);
     if (!document.key_exists(whole)) return RegistryStatus::not_found;
-    state_ = std::make_unique<State>();
+    state_.reset(new State);
     if (const regfile::Key* key = document.find_key(whole)) state_->entries = key->entries;
     return RegistryStatus::ok;
-}
-
-bool RegistryKey::is_open() const {
-    return state_ != nullptr;
-}
-
-void RegistryKey::close() {
-    state_.reset();
 }
 
 RegistryStatus RegistryKey::read(std::u16string_view name, RegistryValue& value) const {

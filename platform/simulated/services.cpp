@@ -2,6 +2,7 @@
 // "[services]" section of its windows.ini as NAME=state.
 #include "platform/services.h"
 
+#include "platform/ascii.h"
 #include "platform/unicode.h"
 #include "windows_ini.h"
 
@@ -21,10 +22,8 @@ ServiceState service_state(std::u16string_view name, ServiceAccess) {
     if (!ini || name.empty()) return ServiceState::not_installed;
     std::optional<std::string> state = ini->value("services", utf16_to_utf8(name));
     if (!state) return ServiceState::not_installed;
-    for (char& c : *state)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     for (const auto& [word, meaning] : states)
-        if (*state == word) return meaning;
+        if (equals_ignoring_case(*state, word)) return meaning;
     return ServiceState::not_installed;  // a state no service control manager reports
 }
 

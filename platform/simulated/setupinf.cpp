@@ -4,12 +4,11 @@
 // (registry keys under Enum).
 #include "platform/setupinf.h"
 
-#include <fcntl.h>
 #include <unistd.h>
-#include <cerrno>
 #include <cstdio>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/dirids.h"
 #include "platform/fileops.h"
 #include "platform/inf.h"
@@ -20,6 +19,7 @@
 #include "platform/unicode.h"
 #include "platform/wholefile.h"
 #include "infreg.h"
+#include "posix/filewrite.h"
 #include "windows_ini.h"
 
 namespace platform {
@@ -33,32 +33,6 @@ std::u16string field_or_empty(const InfFile& inf, std::u16string_view section, s
     return inf.field(section, line, index).value_or(std::u16string());
 }
 
-std::string lower_ascii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}
-
-bool replace_file(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 // Adds "NAME = stopped" to the "[services]" section of windows.ini, or, with
 // `remove`, drops the service's lines; every other line stays as written.
 bool edit_service_line(const std::string& name, bool remove) {
@@ -68,7 +42,6 @@ bool edit_service_line(const std::string& name, bool remove) {
     if (read_whole_file(*path, text) != WholeFileStatus::ok && ::access(path->c_str(), F_OK) == 0) return false;
     std::string out;
     bool inServices = false, listed = false, added = false;
-    std::string wanted = lower_ascii(name);
     auto addLine = [&] {
         if (!remove && !listed && !added) out += name + " = stopped\n";
         added = true;
@@ -77,11 +50,12 @@ bool edit_service_line(const std::string& name, bool remove) {
         std::size_t end = text.find('\n', start);
         std::string_view line(text.data() + start, (end == std::string::npos ? text.size() : end + 1) - start);
         start += line.size();
-        std::string_view content = trimmed(line.substr(0, line.find('\n')));
+        std::string_view content = posix::trim_ini_blanks(line.substr(0, line.find('\n')));
         if (!content.empty() && content.front() == '[') {
             if (inServices) addLine();
-            inServices = lower_ascii(content) == "[services]";
-        } else if (inServices && lower_ascii(trimmed(content.substr(0, content.find('=')))) == wanted) {
+            inServices = equals_ignoring_case(content, "[services]");
+        } else if (inServices &&
+                   equals_ignoring_case(posix::trim_ini_blanks(content.substr(0, content.find('='))), name)) {
             listed = true;
             if (remove) continue;
         }
@@ -90,7 +64,7 @@ bool edit_service_line(const std::string& name, bool remove) {
     }
     if (inServices) addLine();
     if (!added && !remove) out += "[services]\n" + name + " = stopped\n";
-    return replace_file(*path, out);
+    return posix::replace_file(*path, out);
 }
 
 struct ServiceSettings {

@@ -14,6 +14,10 @@ namespace platform::posix {
 // when no machine is simulated.
 std::optional<std::string> machine_file(std::string_view relative);
 
+// A line or part of one without the blanks around it: spaces and tabs, and
+// the carriage return of a line that ended in CR LF.
+std::string_view trim_ini_blanks(std::string_view text);
+
 // "[section]" lines, "key = value" lines, comments starting with "#" or ";".
 // Sections and keys are compared with ASCII letter case ignored; a value may
 // be quoted ("Service Pack 1"); a key given twice takes its last value.

@@ -36,25 +36,16 @@ struct InfFile::State {
     HINF handle;
 };
 
-InfFile::InfFile() = default;
-InfFile::~InfFile() = default;
-InfFile::InfFile(InfFile&&) noexcept = default;
-InfFile& InfFile::operator=(InfFile&&) noexcept = default;
+void InfFile::DeleteState::operator()(State* state) const {
+    delete state;
+}
 
 bool InfFile::open(std::u16string_view fullPath) {
     close();
     HINF handle = ::SetupOpenInfFileW(wide(fullPath).c_str(), nullptr, INF_STYLE_WIN4, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    state_ = std::make_unique<State>(handle);
+    state_.reset(new State(handle));
     return true;
-}
-
-bool InfFile::is_open() const {
-    return state_ != nullptr;
-}
-
-void InfFile::close() {
-    state_.reset();
 }
 
 void* InfFile::native_handle() const {

@@ -54,15 +54,9 @@ bool set_standard_handles(const ChildStart& start, STARTUPINFOW& startup) {
 }
 
 DWORD creation_flags(ChildConsole console) {
-    switch (console) {
-        case ChildConsole::no_window:
-            return CREATE_NO_WINDOW;
-        case ChildConsole::detached:
-            return DETACHED_PROCESS;
-        case ChildConsole::shared:
-            break;
-    }
-    return 0;
+    if (console == ChildConsole::no_window) return CREATE_NO_WINDOW;
+    if (console == ChildConsole::detached) return DETACHED_PROCESS;
+    return 0;  // shared: the system gives the child the caller's console, or a new one
 }
 
 SystemError system_error(DWORD code) {

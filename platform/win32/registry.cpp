@@ -53,25 +53,16 @@ struct RegistryKey::State {
     KeyHandle key;
 };
 
-RegistryKey::RegistryKey() = default;
-RegistryKey::~RegistryKey() = default;
-RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
-RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+void RegistryKey::DeleteState::operator()(State* state) const {
+    delete state;
+}
 
 RegistryStatus RegistryKey::open(RegistryRoot root, std::u16string_view path) {
     close();
-    auto state = std::make_unique<State>();
-    RegistryStatus status = status_of(open_key(root, path, KEY_READ, state->key));
-    if (status == RegistryStatus::ok) state_ = std::move(state);
+    KeyHandle key;
+    RegistryStatus status = status_of(open_key(root, path, KEY_READ, key));
+    if (status == RegistryStatus::ok) state_.reset(new State{std::move(key)});
     return status;
-}
-
-bool RegistryKey::is_open() const {
-    return state_ != nullptr;
-}
-
-void RegistryKey::close() {
-    state_.reset();
 }
 
 RegistryStatus RegistryKey::read(std::u16string_view name, RegistryValue& value) const {

@@ -15,23 +15,14 @@ struct CloseService {
 };
 using ServiceHandle = win32::Scoped<SC_HANDLE, CloseService>;
 
+static_assert(static_cast<DWORD>(ServiceState::stopped) == SERVICE_STOPPED &&
+              static_cast<DWORD>(ServiceState::running) == SERVICE_RUNNING &&
+              static_cast<DWORD>(ServiceState::paused) == SERVICE_PAUSED);
+
+// A number outside the manager's states reads as a service not known to run.
 ServiceState state_of(DWORD current) {
-    switch (current) {
-        case SERVICE_START_PENDING:
-            return ServiceState::start_pending;
-        case SERVICE_STOP_PENDING:
-            return ServiceState::stop_pending;
-        case SERVICE_RUNNING:
-            return ServiceState::running;
-        case SERVICE_CONTINUE_PENDING:
-            return ServiceState::continue_pending;
-        case SERVICE_PAUSE_PENDING:
-            return ServiceState::pause_pending;
-        case SERVICE_PAUSED:
-            return ServiceState::paused;
-        default:
-            return ServiceState::stopped;
-    }
+    if (current < SERVICE_STOPPED || current > SERVICE_PAUSED) return ServiceState::stopped;
+    return static_cast<ServiceState>(current);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -17,6 +18,9 @@ constexpr char ascii_lower(char c) {
 // Equal when compared without regard to the case of ASCII letters; every
 // other byte must match exactly.
 bool equals_ignoring_case(std::string_view a, std::string_view b);
+
+// The text with its ASCII letters in lower case; every other byte as it is.
+std::string lowered_ascii(std::string_view text);
 
 // The value of one hexadecimal digit of either case, or -1.
 constexpr int hex_digit_value(char c) {

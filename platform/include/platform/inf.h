@@ -18,22 +18,17 @@
 
 namespace platform {
 
+// One INF file opened for reading; closed on destruction; moved, never
+// copied.
 class InfFile {
 public:
-    InfFile();
-    ~InfFile();
-    InfFile(InfFile&&) noexcept;
-    InfFile& operator=(InfFile&&) noexcept;
-    InfFile(const InfFile&) = delete;
-    InfFile& operator=(const InfFile&) = delete;
-
     // Opens a Windows-NT-style INF file ("Signature" in [Version] is
     // "$Windows NT$", "$Chicago$" or "$Windows 95$") by its full path;
     // closes any file opened before. False when it cannot be read or is not
     // such a file.
     bool open(std::u16string_view fullPath);
-    bool is_open() const;
-    void close();
+    bool is_open() const { return state_ != nullptr; }
+    void close() { state_.reset(); }
     // The setup interface's handle of the open file (an HINF) on Windows,
     // for the installation services of setupinf.h; null on Linux and when
     // nothing is open.
@@ -54,7 +49,12 @@ public:
 
 private:
     struct State;
-    std::unique_ptr<State> state_;
+    // Defined beside State, the one place that knows it: with it the
+    // compiler's own moves and destructor serve this class.
+    struct DeleteState {
+        void operator()(State* state) const;
+    };
+    std::unique_ptr<State, DeleteState> state_;
 };
 
 // The full path of a file name taken relative to the current directory, the

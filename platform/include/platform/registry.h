@@ -59,21 +59,14 @@ RegistryStatus decode_dword(const RegistryValue& value, std::uint32_t& number);
 RegistryStatus decode_string(const RegistryValue& value, std::u16string& text);
 RegistryStatus decode_multi_string(const RegistryValue& value, std::vector<std::u16string>& texts);
 
-// One key opened for reading; closed on destruction. On Linux the key's
-// values are read from the file when it is opened.
+// One key opened for reading; closed on destruction; moved, never copied.
+// On Linux the key's values are read from the file when it is opened.
 class RegistryKey {
 public:
-    RegistryKey();
-    ~RegistryKey();
-    RegistryKey(RegistryKey&&) noexcept;
-    RegistryKey& operator=(RegistryKey&&) noexcept;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
     // Opens root\path; an open key is closed first.
     RegistryStatus open(RegistryRoot root, std::u16string_view path);
-    bool is_open() const;
-    void close();
+    bool is_open() const { return state_ != nullptr; }
+    void close() { state_.reset(); }
 
     // An empty name reads the key's default value. Reading from a key that
     // is not open reports not_found.
@@ -84,7 +77,11 @@ public:
 
 private:
     struct State;
-    std::unique_ptr<State> state_;
+    // Defined beside State, as for InfFile.
+    struct DeleteState {
+        void operator()(State* state) const;
+    };
+    std::unique_ptr<State, DeleteState> state_;
 };
 
 bool registry_key_exists(RegistryRoot root, std::u16string_view path);

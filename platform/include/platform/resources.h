@@ -18,18 +18,17 @@
 
 namespace platform {
 
-// Resource language ids as Windows numbers them (primary language in the
-// low ten bits, sublanguage above).
+// Resource language ids as Windows numbers them: the primary language in
+// the low ten bits, the sublanguage above.
+constexpr std::uint16_t primary_language(std::uint16_t language) {
+    return language & 0x3FF;
+}
 inline constexpr std::uint16_t language_english_us = 0x0409;
 inline constexpr std::uint16_t language_german = 0x0007;
 inline constexpr std::uint16_t language_spanish = 0x000A;
 inline constexpr std::uint16_t language_french_belgium = 0x080C;
 inline constexpr std::uint16_t language_italian = 0x0410;
 inline constexpr std::uint16_t language_japanese = 0x0411;
-
-constexpr std::uint16_t primary_language(std::uint16_t language) {
-    return language & 0x3FF;
-}
 
 // One string of a module's table in one resource language.
 struct TableString {

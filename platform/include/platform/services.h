@@ -12,15 +12,17 @@
 
 namespace platform {
 
+// The states of an installed service are numbered as the service control
+// manager numbers them (SERVICE_STOPPED to SERVICE_PAUSED).
 enum class ServiceState {
-    not_installed,  // unknown to the service control manager, or it refused to open it
-    stopped,
-    start_pending,
-    stop_pending,
-    running,
-    continue_pending,
-    pause_pending,
-    paused,
+    not_installed = 0,  // unknown to the service control manager, or it refused to open it
+    stopped = 1,
+    start_pending = 2,
+    stop_pending = 3,
+    running = 4,
+    continue_pending = 5,
+    pause_pending = 6,
+    paused = 7,
 };
 
 // How the service is opened. Full access is what the driver checks ask for;

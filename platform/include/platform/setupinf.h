@@ -23,12 +23,6 @@ namespace platform {
 
 class InfFile;
 
-// Error codes beyond fileops.h that the setup interface answers with.
-inline constexpr std::uint32_t error_service_exists = 1073;
-inline constexpr std::uint32_t error_duplicate_service_name = 1078;
-inline constexpr std::uint32_t error_section_not_found = 0xE0000102;
-inline constexpr std::uint32_t error_bad_service_installsect = 0xE0000217;
-
 // What of a section install_inf_section carries out.
 enum class InfSectionParts {
     // Log configurations, INI files, registry entries, INI-to-registry
@@ -46,6 +40,13 @@ enum class InfSectionParts {
 bool install_inf_section(const InfFile& inf, std::u16string_view section, InfSectionParts parts,
                          RegistryRoot relativeRoot, std::u16string_view relativeKey,
                          std::u16string_view sourceDirectory);
+
+// Error codes beyond fileops.h that the setup interface answers with when
+// it installs services.
+inline constexpr std::uint32_t error_service_exists = 1073;
+inline constexpr std::uint32_t error_duplicate_service_name = 1078;
+inline constexpr std::uint32_t error_section_not_found = 0xE0000102;
+inline constexpr std::uint32_t error_bad_service_installsect = 0xE0000217;
 
 // Installs the services that the section's AddService lines name and
 // removes those of its DelService lines
