@@ -100,10 +100,15 @@ private:
     void end_tag();
     void close_element(const char* name, std::size_t length);
     bool markup_fast();
+    struct TagEnd {
+        enum Kind : unsigned char { Open, SelfClosing, Unusual } kind;
+        const char* after;  // for Unusual, where the general grammar reads on
+    };
     bool start_tag_fast(const char* open);
     bool end_tag_fast(const char* open);
-    void attributes_fast(const char* position);
-    void end_start_tag(const char* after, bool self_closing);
+    TagEnd attributes_fast(const char* position);
+    void link_child(DomNodeData* child);
+    void give_attributes(DomNodeData* node);
     void raw_section(const Token& token);
     void end_of_input(const Token& token);
 
@@ -333,10 +338,17 @@ void Parser::add_attribute(const char* value) {
 
 void Parser::flush_attributes() {
     if (attributes_.empty()) return;
-    DomNodeData* node = frames_.back().node;
-    node->attributes = storage_.allocate_array<DomAttribute>(attributes_.size());
-    std::memcpy(node->attributes, attributes_.data(), attributes_.size() * sizeof(DomAttribute));
-    node->attribute_count = static_cast<std::int32_t>(attributes_.size());
+    give_attributes(frames_.back().node);
+}
+
+// Moves the collected attributes into an exact-size array of the node.
+inline void Parser::give_attributes(DomNodeData* node) {
+    std::size_t count = attributes_.size();
+    if (count == 0) return;
+    auto* array = storage_.allocate_array<DomAttribute>(count);
+    for (std::size_t i = 0; i < count; ++i) array[i] = attributes_[i];
+    node->attributes = array;
+    node->attribute_count = static_cast<std::int32_t>(count);
     attributes_.clear();
 }
 
@@ -370,17 +382,22 @@ void Parser::open_child(bool declaration) {
 // The new element is open in start-tag mode; its name's terminator is the
 // caller's.
 void Parser::push_child(const char* name, bool declaration) {
-    Frame& parent = frames_.back();
     DomNodeData* child = storage_.new_record(name, declaration);
+    link_child(child);
+    frames_.push_back(
+        Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(), Mode::ExpectName, false});
+    attribute_name_length_ = 0;
+}
+
+// Makes the child the last of the open element's children.
+inline void Parser::link_child(DomNodeData* child) {
+    Frame& parent = frames_.back();
     child->parent = parent.node;
     if (parent.ordered) {
         auto index = static_cast<std::int32_t>(children_.size() - parent.children_base);
         order_.push_back(content_ref(index, ChildKind));
     }
     children_.push_back(child);
-    frames_.push_back(
-        Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(), Mode::ExpectName, false});
-    attribute_name_length_ = 0;
 }
 
 void Parser::end_tag() {
@@ -442,29 +459,46 @@ bool Parser::start_tag_fast(const char* open) {
     const char* end = skip_word(name + 1);
     bool blank = tokenizer_detail::word_class(end) == tokenizer_detail::Blank;
     if (!blank && *end != '>' && !(*end == '/' && end[1] == '>')) return false;
-    bool self_closing = *end == '/';
     pending_text_ = nullptr;  // nothing but blanks before the tag
-    push_child(name, false);
-    write_terminator(writable(end));
-    if (blank)
-        attributes_fast(end + 1);
-    else
-        end_start_tag(end + (self_closing ? 2 : 1), self_closing);
+    TagEnd tag_end{};
+    if (blank) {
+        write_terminator(writable(end));
+        tag_end = attributes_fast(end + 1);
+    } else {
+        tag_end = TagEnd{*end == '/' ? TagEnd::SelfClosing : TagEnd::Open, end + (*end == '/' ? 2 : 1)};
+        *writable(end) = '\0';
+    }
+    DomNodeData* child = storage_.new_record(name, false);
+    link_child(child);
+    if (tag_end.kind == TagEnd::SelfClosing) {
+        // An empty element needs no frame: it is finished where it stands.
+        give_attributes(child);
+        tokens_.move_to(tag_end.after);
+        pending_text_ = tag_end.after;
+        return true;
+    }
+    frames_.push_back(Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(),
+                            Mode::ExpectName, false});
+    attribute_name_length_ = 0;
+    tokens_.move_to(tag_end.after);
+    if (tag_end.kind == TagEnd::Open) {
+        give_attributes(child);
+        frames_.back().mode = Mode::Content;
+        pending_text_ = tag_end.after;
+    }
     return true;
 }
 
-void Parser::attributes_fast(const char* position) {
+// Reads name="value" pairs up to the ">" or "/>" that ends the start tag,
+// into the attribute stack. Where something else comes, it stops before
+// that attribute's name, nothing of which has been written, for the general
+// grammar to read on from there.
+Parser::TagEnd Parser::attributes_fast(const char* position) {
     using namespace tokenizer_detail;
     for (;;) {
         while (dom::is_blank(*position)) ++position;
-        if (*position == '>') {
-            end_start_tag(position + 1, false);
-            return;
-        }
-        if (*position == '/' && position[1] == '>') {
-            end_start_tag(position + 2, true);
-            return;
-        }
+        if (*position == '>') return TagEnd{TagEnd::Open, position + 1};
+        if (*position == '/' && position[1] == '>') return TagEnd{TagEnd::SelfClosing, position + 2};
         const char* name = position;
         if (!starts_word(name)) break;
         const char* equals = skip_word(name + 1);
@@ -491,18 +525,11 @@ void Parser::attributes_fast(const char* position) {
         auto length = static_cast<std::size_t>(close - value);
         if (reference && decode(value, close, length) != DomError::None) break;
         write_terminator(writable(value + length));
-        write_terminator(writable(equals));
+        *writable(equals) = '\0';
         attributes_.push_back(DomAttribute{name, value});
         position = close + 1;
     }
-    // Not a name="value" pair: the general grammar reads on from its name,
-    // nothing of which has been written.
-    tokens_.move_to(position);
-}
-
-void Parser::end_start_tag(const char* after, bool self_closing) {
-    tokens_.move_to(after);
-    tag_end_token(Token{self_closing ? TokenKind::SelfClose : TokenKind::TagClose, after, after, -1});
+    return TagEnd{TagEnd::Unusual, position};
 }
 
 bool Parser::end_tag_fast(const char* open) {
