@@ -220,10 +220,8 @@ bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record
     return false;
 }
 
-// Every lookup by name compares this way, so it walks both names once
-// instead of measuring them first.
-bool names_equal(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return false;
+// Walks both names once instead of measuring them first.
+bool name_rests_equal(const char* a, const char* b) {
     for (;; ++a, ++b) {
         if (platform::ascii_lower(*a) != platform::ascii_lower(*b)) return false;
         if (*a == '\0') return true;

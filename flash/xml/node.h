@@ -175,8 +175,17 @@ void append_attribute(DomNodeData* record, const char* name, const char* value);
 bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record);
 
 // ASCII letters compare without regard to case; the whole name must match.
-bool names_equal(const char* a, const char* b);
 bool names_equal(const char* a, const char* b, std::size_t b_length);
+// The same for the rest of two names whose earlier bytes matched exactly.
+bool name_rests_equal(const char* a, const char* b);
+// Every lookup by name compares this way. Names nearly always match byte
+// for byte when they match at all, so that is tried first, inline.
+inline bool names_equal(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    for (; *a == *b; ++a, ++b)
+        if (*a == '\0') return true;
+    return name_rests_equal(a, b);
+}
 
 // Creates handles from records and reaches the record of a handle.
 struct DomAccess {
