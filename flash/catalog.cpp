@@ -26,7 +26,7 @@ CatalogEntry readEntry(const dom::DomNode& node) {
     // A missing attribute, or one written without a value, reads as one blank.
     for (auto field : fields) entry.*field = " ";
     bool seen[std::size(names)] = {};
-    for (int i = 0; i < node.attribute_count(); ++i) {
+    for (int i = 0, count = node.attribute_count(); i < count; ++i) {
         std::string_view attribute = node.attribute_name(i);
         for (std::size_t f = 0; f < std::size(names); ++f) {
             // Catalogs spell the names as listed, so an exact match is tried
@@ -118,13 +118,14 @@ int storeCatalog(const dom::DomNode& root, const dom::DomParseResult& result) {
     // The entries view the document's text, so it stays as long as they do.
     runState().catalogDocuments.push_back(root);
     // Room for every entry at once, rather than rehashing as the map grows.
+    int groups = root.child_count();
     std::size_t entries = runState().catalog.size();
-    for (int i = 0; i < root.child_count(); ++i) entries += static_cast<std::size_t>(root.child_at(i).child_count());
+    for (int i = 0; i < groups; ++i) entries += static_cast<std::size_t>(root.child_at(i).child_count());
     runState().catalog.reserve(entries);
-    for (int i = 0; i < root.child_count(); ++i) {
+    for (int i = 0; i < groups; ++i) {
         dom::DomNode group = root.child_at(i);
         if (!hasName(group, "nic")) continue;
-        for (int j = 0; j < group.child_count(); ++j) {
+        for (int j = 0, count = group.child_count(); j < count; ++j) {
             dom::DomNode entry = group.child_at(j);
             if (hasName(entry, "nic")) storeEntry(entry);
         }

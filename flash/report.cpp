@@ -120,7 +120,7 @@ int ReportReader::read(const dom::DomNode& root, const dom::DomParseResult& pars
         log_.emit(false);
         return 1;
     }
-    for (int i = 0; i < root.child_count(); ++i) {
+    for (int i = 0, count = root.child_count(); i < count; ++i) {
         dom::DomNode child = root.child_at(i);
         switch (itemOf(child)) {
         case Item::Type:
@@ -144,8 +144,16 @@ int ReportReader::read(const dom::DomNode& root, const dom::DomParseResult& pars
     return result_;
 }
 
+// Most children of a real report's devices are supported adapters; room for
+// them is made at once rather than by moving every record as the list grows,
+// up to a bound that a hostile report cannot turn into a huge reservation.
+constexpr int AdapterReservationLimit = 65536;
+
 ReportReader::Flow ReportReader::readDevices(const dom::DomNode& devices) {
-    for (int i = 0; i < devices.child_count(); ++i) {
+    int count = devices.child_count();
+    std::vector<AdapterRecord>& adapters = runState().adapters;
+    adapters.reserve(adapters.size() + static_cast<std::size_t>(count < AdapterReservationLimit ? count : 0));
+    for (int i = 0; i < count; ++i) {
         dom::DomNode device = devices.child_at(i);
         if (itemOf(device) == Item::Device && readDevice(device) == Flow::Stop) return Flow::Stop;
     }
@@ -160,7 +168,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
         if (!value.empty()) part = decimalValue(value);
     };
 
-    for (int i = 0; i < device.child_count(); ++i) {
+    for (int i = 0, count = device.child_count(); i < count; ++i) {
         dom::DomNode item = device.child_at(i);
         switch (itemOf(item)) {
         case Item::DeviceId:
@@ -212,7 +220,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
 }
 
 ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, AdapterRecord& adapter) {
-    for (int i = 0; i < item.child_count(); ++i) {
+    for (int i = 0, count = item.child_count(); i < count; ++i) {
         dom::DomNode field = item.child_at(i);
         switch (itemOf(field)) {
         case Item::Type: {
@@ -260,8 +268,9 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
 void ReportReader::readPorts(const dom::DomNode& ports, AdapterRecord& adapter) {
     adapter.portCount = ports.child_count();
     // Room for the ports at once; capped, since not every child is a port.
-    adapter.ports.reserve(adapter.ports.size() + static_cast<std::size_t>(ports.child_count() < 16 ? ports.child_count() : 16));
-    for (int i = 0; i < ports.child_count(); ++i) {
+    std::size_t room = adapter.portCount < 16 ? static_cast<std::size_t>(adapter.portCount) : 16;
+    adapter.ports.reserve(adapter.ports.size() + room);
+    for (int i = 0, count = ports.child_count(); i < count; ++i) {
         dom::DomNode port = ports.child_at(i);
         if (itemOf(port) == Item::Port) readPort(port, adapter);
     }
@@ -269,7 +278,7 @@ void ReportReader::readPorts(const dom::DomNode& ports, AdapterRecord& adapter) 
 
 // The first child element of exactly that name, or the empty node.
 dom::DomNode firstChildNamed(const dom::DomNode& node, const char* name) {
-    for (int i = 0; i < node.child_count(); ++i)
+    for (int i = 0, count = node.child_count(); i < count; ++i)
         if (hasName(node.child_at(i), name)) return node.child_at(i);
     return {};
 }
@@ -278,7 +287,7 @@ dom::DomNode firstChildNamed(const dom::DomNode& node, const char* name) {
 // the adapter takes that port's MAC address and product name.
 void ReportReader::readPort(const dom::DomNode& port, AdapterRecord& adapter) {
     PortRecord record;
-    for (int i = 0; i < port.child_count(); ++i) {
+    for (int i = 0, count = port.child_count(); i < count; ++i) {
         dom::DomNode field = port.child_at(i);
         switch (itemOf(field)) {
         case Item::PortId:

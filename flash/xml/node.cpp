@@ -29,6 +29,11 @@ T* grow_heap_array(T* array, std::int32_t count, std::int32_t added, bool alread
 }
 
 void free_record(DomNodeData* record) {
+    if ((record->flags & (ChildrenOnHeap | AttributesOnHeap | OrderOnHeap)) == 0) {
+        // Everything of a parsed record lives in its storage.
+        record->storage->record_freed();
+        return;
+    }
     if ((record->flags & ChildrenOnHeap) != 0) std::free(record->children);
     if ((record->flags & AttributesOnHeap) != 0) std::free(record->attributes);
     if ((record->flags & OrderOnHeap) != 0) std::free(record->content->order);
@@ -135,8 +140,7 @@ void Storage::record_freed() {
     if (--live_records_ == 0) delete this;
 }
 
-void release(DomNodeData* record) {
-    if (record == nullptr || --record->reference_count > 0) return;
+void free_unreferenced(DomNodeData* record) {
     if (record->parent != nullptr) detach_from_parent(record);
     // Records waiting to be freed are chained through their parent links,
     // which they no longer need: no recursion and no allocation.

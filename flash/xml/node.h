@@ -153,9 +153,15 @@ private:
     std::string text_;
 };
 
-// Drops one reference; at zero the record is freed, and with it every child
-// that nothing else holds. Never recursive, so any depth is safe.
-void release(DomNodeData* record);
+// Frees a record whose last reference is gone, and with it every child that
+// nothing else holds. Never recursive, so any depth is safe.
+void free_unreferenced(DomNodeData* record);
+
+// Drops one reference; at zero the record is freed. Every handle that goes
+// out of scope comes here, so the common case is inline.
+inline void release(DomNodeData* record) {
+    if (record != nullptr && --record->reference_count <= 0) free_unreferenced(record);
+}
 
 // Removes a child from its parent's children and order lists. The parent's
 // reference to it passes to the caller.

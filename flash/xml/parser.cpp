@@ -502,8 +502,9 @@ Parser::TagEnd Parser::attributes_fast(const char* position) {
         const char* name = position;
         if (!starts_word(name)) break;
         const char* equals = skip_word(name + 1);
+        if (*equals != '=') break;
         char quote = equals[1];
-        if (*equals != '=' || (quote != '"' && quote != '\'')) break;
+        if (quote != '"' && quote != '\'') break;
         const char* value = equals + 2;
         const char* close = value;
         bool reference = false;
@@ -523,8 +524,13 @@ Parser::TagEnd Parser::attributes_fast(const char* position) {
         }
         if (*close != quote) break;  // markup or the end before the closing quote
         auto length = static_cast<std::size_t>(close - value);
-        if (reference && decode(value, close, length) != DomError::None) break;
-        write_terminator(writable(value + length));
+        if (!reference) {
+            *writable(close) = '\0';  // over the closing quote
+        } else if (decode(value, close, length) == DomError::None) {
+            write_terminator(writable(value + length));
+        } else {
+            break;
+        }
         *writable(equals) = '\0';
         attributes_.push_back(DomAttribute{name, value});
         position = close + 1;
