@@ -43,8 +43,10 @@ enum class Item {
 Item itemOf(const dom::DomNode& node) {
     const char* name = node.name();
     if (name == nullptr) return Item::Unknown;
-    // The first letter narrows the candidates to at most five.
-    auto is = [name](const char* candidate) { return std::strcmp(name, candidate) == 0; };
+    // The first letter narrows the candidates to at most six; the name is
+    // measured once, so that most candidates fail on their length alone.
+    std::string_view view(name);
+    auto is = [view](std::string_view candidate) { return view == candidate; };
     switch (name[0]) {
     case 'a':
         return is("action") ? Item::Action : Item::Unknown;
@@ -118,7 +120,7 @@ int ReportReader::read(const dom::DomNode& root, const dom::DomParseResult& pars
         log_.emit(false);
         return 1;
     }
-    for (int i = 0; i < root.child_count(); ++i) {
+    for (int i = 0, count = root.child_count(); i < count; ++i) {
         dom::DomNode child = root.child_at(i);
         switch (itemOf(child)) {
         case Item::Type:
@@ -142,8 +144,16 @@ int ReportReader::read(const dom::DomNode& root, const dom::DomParseResult& pars
     return result_;
 }
 
+// Most children of a real report's devices are supported adapters; room for
+// them is made at once rather than by moving every record as the list grows,
+// up to a bound that a hostile report cannot turn into a huge reservation.
+constexpr int AdapterReservationLimit = 65536;
+
 ReportReader::Flow ReportReader::readDevices(const dom::DomNode& devices) {
-    for (int i = 0; i < devices.child_count(); ++i) {
+    int count = devices.child_count();
+    std::vector<AdapterRecord>& adapters = runState().adapters;
+    adapters.reserve(adapters.size() + static_cast<std::size_t>(count < AdapterReservationLimit ? count : 0));
+    for (int i = 0; i < count; ++i) {
         dom::DomNode device = devices.child_at(i);
         if (itemOf(device) == Item::Device && readDevice(device) == Flow::Stop) return Flow::Stop;
     }
@@ -158,7 +168,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
         if (!value.empty()) part = decimalValue(value);
     };
 
-    for (int i = 0; i < device.child_count(); ++i) {
+    for (int i = 0, count = device.child_count(); i < count; ++i) {
         dom::DomNode item = device.child_at(i);
         switch (itemOf(item)) {
         case Item::DeviceId:
@@ -210,7 +220,7 @@ ReportReader::Flow ReportReader::readDevice(const dom::DomNode& device) {
 }
 
 ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, AdapterRecord& adapter) {
-    for (int i = 0; i < item.child_count(); ++i) {
+    for (int i = 0, count = item.child_count(); i < count; ++i) {
         dom::DomNode field = item.child_at(i);
         switch (itemOf(field)) {
         case Item::Type: {
@@ -243,9 +253,11 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
         case Item::Duration:
             adapter.duration = decimalValue(valueOf(field));
             break;
-        case Item::Message:
-            adapter.message = hasAttributeValue(field, "value") ? valueOf(field) : std::string_view();
+        case Item::Message: {
+            const char* value = field.attribute_value("value");
+            adapter.message = value != nullptr ? std::string_view(value) : std::string_view();
             break;
+        }
         default:
             break;
         }
@@ -255,7 +267,10 @@ ReportReader::Flow ReportReader::readFirmwareItem(const dom::DomNode& item, Adap
 
 void ReportReader::readPorts(const dom::DomNode& ports, AdapterRecord& adapter) {
     adapter.portCount = ports.child_count();
-    for (int i = 0; i < ports.child_count(); ++i) {
+    // Room for the ports at once; capped, since not every child is a port.
+    std::size_t room = adapter.portCount < 16 ? static_cast<std::size_t>(adapter.portCount) : 16;
+    adapter.ports.reserve(adapter.ports.size() + room);
+    for (int i = 0, count = ports.child_count(); i < count; ++i) {
         dom::DomNode port = ports.child_at(i);
         if (itemOf(port) == Item::Port) readPort(port, adapter);
     }
@@ -263,7 +278,7 @@ void ReportReader::readPorts(const dom::DomNode& ports, AdapterRecord& adapter) 
 
 // The first child element of exactly that name, or the empty node.
 dom::DomNode firstChildNamed(const dom::DomNode& node, const char* name) {
-    for (int i = 0; i < node.child_count(); ++i)
+    for (int i = 0, count = node.child_count(); i < count; ++i)
         if (hasName(node.child_at(i), name)) return node.child_at(i);
     return {};
 }
@@ -272,7 +287,7 @@ dom::DomNode firstChildNamed(const dom::DomNode& node, const char* name) {
 // the adapter takes that port's MAC address and product name.
 void ReportReader::readPort(const dom::DomNode& port, AdapterRecord& adapter) {
     PortRecord record;
-    for (int i = 0; i < port.child_count(); ++i) {
+    for (int i = 0, count = port.child_count(); i < count; ++i) {
         dom::DomNode field = port.child_at(i);
         switch (itemOf(field)) {
         case Item::PortId:
@@ -302,7 +317,7 @@ void ReportReader::readPort(const dom::DomNode& port, AdapterRecord& adapter) {
 
 std::uint32_t ReportReader::readIdentity(const dom::DomNode& node, const char* warning) {
     std::optional<std::uint32_t> identity;
-    if (hasAttributeValue(node, "value")) identity = parseIdentity(valueOf(node));
+    if (const char* value = node.attribute_value("value")) identity = parseIdentity(value);
     if (identity) return *identity;
     log_ << warning;
     log_.emit(false);

@@ -13,13 +13,11 @@ namespace dom {
 
 namespace {
 
-constexpr std::size_t alignment = alignof(void*);
 constexpr std::size_t largest_block_size = std::size_t{1} << 20;
 // Requests above this get a block of their own, so a huge children array
 // does not leave the rest of a shared block unused.
 constexpr std::size_t dedicated_block_threshold = largest_block_size / 4;
 
-constexpr std::size_t align_up(std::size_t size) { return (size + alignment - 1) & ~(alignment - 1); }
 
 template <typename T>
 T* grow_heap_array(T* array, std::int32_t count, std::int32_t added, bool already_on_heap) {
@@ -31,6 +29,11 @@ T* grow_heap_array(T* array, std::int32_t count, std::int32_t added, bool alread
 }
 
 void free_record(DomNodeData* record) {
+    if ((record->flags & (ChildrenOnHeap | AttributesOnHeap | OrderOnHeap)) == 0) {
+        // Everything of a parsed record lives in its storage.
+        record->storage->record_freed();
+        return;
+    }
     if ((record->flags & ChildrenOnHeap) != 0) std::free(record->children);
     if ((record->flags & AttributesOnHeap) != 0) std::free(record->attributes);
     if ((record->flags & OrderOnHeap) != 0) std::free(record->content->order);
@@ -93,13 +96,7 @@ void Storage::add_block(std::size_t at_least) {
     top_ = bottom_ + size;
 }
 
-void* Storage::allocate(std::size_t size) {
-    size = align_up(size);
-    if (static_cast<std::size_t>(top_ - bottom_) >= size) {
-        void* memory = bottom_;
-        bottom_ += size;
-        return memory;
-    }
+void* Storage::allocate_from_new_block(std::size_t size) {
     if (size > dedicated_block_threshold) {
         auto* block = static_cast<Block*>(::operator new(sizeof(Block) + size));
         block->size = size;
@@ -139,28 +136,11 @@ char* Storage::copy_string(const char* text, std::size_t length) {
     return copy;
 }
 
-DomNodeData* Storage::new_record(const char* stored_name, bool declaration) {
-    auto* record = static_cast<DomNodeData*>(allocate(sizeof(DomNodeData)));
-    record->name = stored_name;
-    record->parent = nullptr;
-    record->children = nullptr;
-    record->attributes = nullptr;
-    record->content = nullptr;
-    record->storage = this;
-    record->child_count = 0;
-    record->attribute_count = 0;
-    record->reference_count = 1;
-    record->flags = declaration ? DeclarationFlag : 0;
-    ++live_records_;
-    return record;
-}
-
 void Storage::record_freed() {
     if (--live_records_ == 0) delete this;
 }
 
-void release(DomNodeData* record) {
-    if (record == nullptr || --record->reference_count > 0) return;
+void free_unreferenced(DomNodeData* record) {
     if (record->parent != nullptr) detach_from_parent(record);
     // Records waiting to be freed are chained through their parent links,
     // which they no longer need: no recursion and no allocation.
@@ -244,10 +224,8 @@ bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record
     return false;
 }
 
-// Every lookup by name compares this way, so it walks both names once
-// instead of measuring them first.
-bool names_equal(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return false;
+// Walks both names once instead of measuring them first.
+bool name_rests_equal(const char* a, const char* b) {
     for (;; ++a, ++b) {
         if (platform::ascii_lower(*a) != platform::ascii_lower(*b)) return false;
         if (*a == '\0') return true;
@@ -256,9 +234,13 @@ bool names_equal(const char* a, const char* b) {
 
 bool names_equal(const char* a, const char* b, std::size_t b_length) {
     if (a == nullptr) return false;
-    for (std::size_t i = 0; i < b_length; ++i, ++a)
-        if (*a == '\0' || platform::ascii_lower(*a) != platform::ascii_lower(b[i])) return false;
-    return *a == '\0';
+    // End tags nearly always repeat their start tag's name byte for byte, so
+    // the exact comparison runs first; a NUL of a ends it.
+    std::size_t i = 0;
+    while (i < b_length && a[i] == b[i] && a[i] != '\0') ++i;
+    for (; i < b_length; ++i)
+        if (a[i] == '\0' || platform::ascii_lower(a[i]) != platform::ascii_lower(b[i])) return false;
+    return a[b_length] == '\0';
 }
 
 }  // namespace dom

@@ -86,8 +86,17 @@ public:
     Storage(const Storage&) = delete;
     Storage& operator=(const Storage&) = delete;
 
-    // Memory aligned for pointers and integers.
-    void* allocate(std::size_t size);
+    // Memory aligned for pointers and integers. Parsing asks for it once or
+    // twice per element, so the common case is inline.
+    void* allocate(std::size_t size) {
+        size = (size + alignof(void*) - 1) & ~(alignof(void*) - 1);
+        if (static_cast<std::size_t>(top_ - bottom_) >= size) {
+            void* memory = bottom_;
+            bottom_ += size;
+            return memory;
+        }
+        return allocate_from_new_block(size);
+    }
     template <typename T>
     T* allocate_array(std::size_t count) {
         return static_cast<T*>(allocate(count * sizeof(T)));
@@ -105,7 +114,21 @@ public:
 
     // A record with a count of 1, no parent and no entries. The name, null
     // for a nameless node, must already live in this storage.
-    DomNodeData* new_record(const char* stored_name, bool declaration);
+    DomNodeData* new_record(const char* stored_name, bool declaration) {
+        auto* record = static_cast<DomNodeData*>(allocate(sizeof(DomNodeData)));
+        record->name = stored_name;
+        record->parent = nullptr;
+        record->children = nullptr;
+        record->attributes = nullptr;
+        record->content = nullptr;
+        record->storage = this;
+        record->child_count = 0;
+        record->attribute_count = 0;
+        record->reference_count = 1;
+        record->flags = declaration ? DeclarationFlag : 0;
+        ++live_records_;
+        return record;
+    }
     // Called once per record when it is freed; the last one frees the storage.
     void record_freed();
 
@@ -117,6 +140,8 @@ private:
     explicit Storage(std::size_t first_block_size) : next_block_size_(first_block_size) {}
     ~Storage();
     void add_block(std::size_t at_least);
+    // An aligned size that the current block cannot hold.
+    void* allocate_from_new_block(std::size_t size);
 
     Block* blocks_ = nullptr;
     // Aligned objects fill a block from the bottom, strings from the top, so
@@ -128,9 +153,15 @@ private:
     std::string text_;
 };
 
-// Drops one reference; at zero the record is freed, and with it every child
-// that nothing else holds. Never recursive, so any depth is safe.
-void release(DomNodeData* record);
+// Frees a record whose last reference is gone, and with it every child that
+// nothing else holds. Never recursive, so any depth is safe.
+void free_unreferenced(DomNodeData* record);
+
+// Drops one reference; at zero the record is freed. Every handle that goes
+// out of scope comes here, so the common case is inline.
+inline void release(DomNodeData* record) {
+    if (record != nullptr && --record->reference_count <= 0) free_unreferenced(record);
+}
 
 // Removes a child from its parent's children and order lists. The parent's
 // reference to it passes to the caller.
@@ -150,8 +181,17 @@ void append_attribute(DomNodeData* record, const char* name, const char* value);
 bool is_self_or_ancestor(const DomNodeData* candidate, const DomNodeData* record);
 
 // ASCII letters compare without regard to case; the whole name must match.
-bool names_equal(const char* a, const char* b);
 bool names_equal(const char* a, const char* b, std::size_t b_length);
+// The same for the rest of two names whose earlier bytes matched exactly.
+bool name_rests_equal(const char* a, const char* b);
+// Every lookup by name compares this way. Names nearly always match byte
+// for byte when they match at all, so that is tried first, inline.
+inline bool names_equal(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    for (; *a == *b; ++a, ++b)
+        if (*a == '\0') return true;
+    return name_rests_equal(a, b);
+}
 
 // Creates handles from records and reaches the record of a handle.
 struct DomAccess {

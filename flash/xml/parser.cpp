@@ -96,11 +96,24 @@ private:
     void value_token(const Token& token);
     void content_token(const Token& token);
     void open_child(bool declaration);
+    void push_child(const char* name, bool declaration);
     void end_tag();
+    void close_element(const char* name, std::size_t length);
+    bool markup_fast();
+    struct TagEnd {
+        enum Kind : unsigned char { Open, SelfClosing, Unusual } kind;
+        const char* after;  // for Unusual, where the general grammar reads on
+    };
+    bool start_tag_fast(const char* open);
+    bool end_tag_fast(const char* open);
+    TagEnd attributes_fast(const char* position);
+    void link_child(DomNodeData* child);
+    void give_attributes(DomNodeData* node);
     void raw_section(const Token& token);
     void end_of_input(const Token& token);
 
     Token next_token();
+    void write_passed_terminators();
     char* writable(const char* position) const { return text_ + (position - text_); }
     void terminate(const char* position);
     void write_terminator(char* position);
@@ -152,6 +165,7 @@ Parser::~Parser() {
 ParseOutcome Parser::run() {
     frames_.push_back(Frame{holder_, 0, 0, 0, 0, Mode::Content, false});
     while (!over_) {
+        if (frames_.back().mode == Mode::Content && markup_fast()) continue;
         Token token = next_token();
         if (token.kind == TokenKind::End) {
             end_of_input(token);
@@ -170,17 +184,19 @@ ParseOutcome Parser::run() {
 
 inline Token Parser::next_token() {
     Token token = tokens_.next();
-    if (deferred_count_ > 0) {
-        int kept = 0;
-        for (int i = 0; i < deferred_count_; ++i) {
-            if (deferred_[i] < tokens_.position())
-                write_terminator(deferred_[i]);
-            else
-                deferred_[kept++] = deferred_[i];
-        }
-        deferred_count_ = kept;
-    }
+    if (deferred_count_ > 0) write_passed_terminators();
     return token;
+}
+
+void Parser::write_passed_terminators() {
+    int kept = 0;
+    for (int i = 0; i < deferred_count_; ++i) {
+        if (deferred_[i] < tokens_.position())
+            write_terminator(deferred_[i]);
+        else
+            deferred_[kept++] = deferred_[i];
+    }
+    deferred_count_ = kept;
 }
 
 void Parser::terminate(const char* position) {
@@ -322,10 +338,17 @@ void Parser::add_attribute(const char* value) {
 
 void Parser::flush_attributes() {
     if (attributes_.empty()) return;
-    DomNodeData* node = frames_.back().node;
-    node->attributes = storage_.allocate_array<DomAttribute>(attributes_.size());
-    std::memcpy(node->attributes, attributes_.data(), attributes_.size() * sizeof(DomAttribute));
-    node->attribute_count = static_cast<std::int32_t>(attributes_.size());
+    give_attributes(frames_.back().node);
+}
+
+// Moves the collected attributes into an exact-size array of the node.
+inline void Parser::give_attributes(DomNodeData* node) {
+    std::size_t count = attributes_.size();
+    if (count == 0) return;
+    auto* array = storage_.allocate_array<DomAttribute>(count);
+    for (std::size_t i = 0; i < count; ++i) array[i] = attributes_[i];
+    node->attributes = array;
+    node->attribute_count = static_cast<std::int32_t>(count);
     attributes_.clear();
 }
 
@@ -352,18 +375,29 @@ void Parser::open_child(bool declaration) {
         fail(DomError::TagNameExpected);
         return;
     }
-    Frame& parent = frames_.back();
-    DomNodeData* child = storage_.new_record(name.begin, declaration);
+    push_child(name.begin, declaration);
     terminate(name.end);
+}
+
+// The new element is open in start-tag mode; its name's terminator is the
+// caller's.
+void Parser::push_child(const char* name, bool declaration) {
+    DomNodeData* child = storage_.new_record(name, declaration);
+    link_child(child);
+    frames_.push_back(
+        Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(), Mode::ExpectName, false});
+    attribute_name_length_ = 0;
+}
+
+// Makes the child the last of the open element's children.
+inline void Parser::link_child(DomNodeData* child) {
+    Frame& parent = frames_.back();
     child->parent = parent.node;
     if (parent.ordered) {
         auto index = static_cast<std::int32_t>(children_.size() - parent.children_base);
         order_.push_back(content_ref(index, ChildKind));
     }
     children_.push_back(child);
-    frames_.push_back(
-        Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(), Mode::ExpectName, false});
-    attribute_name_length_ = 0;
 }
 
 void Parser::end_tag() {
@@ -372,15 +406,149 @@ void Parser::end_tag() {
         fail(DomError::EndTagNameExpected);
         return;
     }
+    close_element(name.begin, static_cast<std::size_t>(name.end - name.begin));
+}
+
+// An end tag of that name has been read up to its ">".
+void Parser::close_element(const char* name, std::size_t length) {
     pending_text_ = tokens_.position();
-    auto length = static_cast<std::size_t>(name.end - name.begin);
-    if (!names_equal(frames_.back().node->name, name.begin, length)) {
+    if (!names_equal(frames_.back().node->name, name, length)) {
         error_ = DomError::UnclosedElement;
         unclosed_position_ = tokens_.position();
-        end_tag_name_ = name.begin;
+        end_tag_name_ = name;
         end_tag_name_length_ = length;
     }
     complete_top();
+}
+
+// The markup of ordinary documents, read without the token round trip: a
+// start tag whose attributes are all name="value" pairs, and an end tag,
+// each after nothing but blanks. Anything else, or anything unusual met on
+// the way, goes back to the general grammar at a token boundary, in the
+// state that the general grammar would have reached there, so that the two
+// build the same tree and report the same errors at the same positions.
+// Returns false when it read nothing.
+bool Parser::markup_fast() {
+    const char* position = tokens_.position();
+    if (deferred_count_ > 0 || pending_text_ != position) return false;
+    while (is_blank(*position)) ++position;
+    if (*position != '<') return false;
+    if (position[1] == '/') return end_tag_fast(position);
+    if (position[1] == '?' || tokenizer_detail::raw_marker_at(position) >= 0) return false;
+    return start_tag_fast(position);
+}
+
+namespace {
+
+// A byte that may start a name: a quote would start a quoted string.
+bool starts_word(const char* position) {
+    return tokenizer_detail::word_class(position) == tokenizer_detail::Plain && *position != '"' &&
+           *position != '\'';
+}
+
+const char* skip_word(const char* position) {
+    while (tokenizer_detail::word_class(position) == tokenizer_detail::Plain) ++position;
+    return position;
+}
+
+}  // namespace
+
+bool Parser::start_tag_fast(const char* open) {
+    const char* name = open + 1;
+    if (!starts_word(name)) return false;
+    const char* end = skip_word(name + 1);
+    bool blank = tokenizer_detail::word_class(end) == tokenizer_detail::Blank;
+    if (!blank && *end != '>' && !(*end == '/' && end[1] == '>')) return false;
+    pending_text_ = nullptr;  // nothing but blanks before the tag
+    TagEnd tag_end{};
+    if (blank) {
+        write_terminator(writable(end));
+        tag_end = attributes_fast(end + 1);
+    } else {
+        tag_end = TagEnd{*end == '/' ? TagEnd::SelfClosing : TagEnd::Open, end + (*end == '/' ? 2 : 1)};
+        *writable(end) = '\0';
+    }
+    DomNodeData* child = storage_.new_record(name, false);
+    link_child(child);
+    if (tag_end.kind == TagEnd::SelfClosing) {
+        // An empty element needs no frame: it is finished where it stands.
+        give_attributes(child);
+        tokens_.move_to(tag_end.after);
+        pending_text_ = tag_end.after;
+        return true;
+    }
+    frames_.push_back(Frame{child, children_.size(), texts_.size(), raw_sections_.size(), order_.size(),
+                            Mode::ExpectName, false});
+    attribute_name_length_ = 0;
+    tokens_.move_to(tag_end.after);
+    if (tag_end.kind == TagEnd::Open) {
+        give_attributes(child);
+        frames_.back().mode = Mode::Content;
+        pending_text_ = tag_end.after;
+    }
+    return true;
+}
+
+// Reads name="value" pairs up to the ">" or "/>" that ends the start tag,
+// into the attribute stack. Where something else comes, it stops before
+// that attribute's name, nothing of which has been written, for the general
+// grammar to read on from there.
+Parser::TagEnd Parser::attributes_fast(const char* position) {
+    using namespace tokenizer_detail;
+    for (;;) {
+        while (dom::is_blank(*position)) ++position;
+        if (*position == '>') return TagEnd{TagEnd::Open, position + 1};
+        if (*position == '/' && position[1] == '>') return TagEnd{TagEnd::SelfClosing, position + 2};
+        const char* name = position;
+        if (!starts_word(name)) break;
+        const char* equals = skip_word(name + 1);
+        if (*equals != '=') break;
+        char quote = equals[1];
+        if (quote != '"' && quote != '\'') break;
+        const char* value = equals + 2;
+        const char* close = value;
+        bool reference = false;
+        for (;;) {
+            while (quoted_class(close) == Plain) ++close;
+            CharClass kind = quoted_class(close);
+            if (kind == Lead) {
+                close = utf8::next(close);
+            } else if (kind == Ampersand) {
+                reference = true;
+                ++close;
+            } else if (kind == Quote && *close != quote) {
+                ++close;
+            } else {
+                break;
+            }
+        }
+        if (*close != quote) break;  // markup or the end before the closing quote
+        auto length = static_cast<std::size_t>(close - value);
+        if (!reference) {
+            *writable(close) = '\0';  // over the closing quote
+        } else if (decode(value, close, length) == DomError::None) {
+            write_terminator(writable(value + length));
+        } else {
+            break;
+        }
+        *writable(equals) = '\0';
+        attributes_.push_back(DomAttribute{name, value});
+        position = close + 1;
+    }
+    return TagEnd{TagEnd::Unusual, position};
+}
+
+bool Parser::end_tag_fast(const char* open) {
+    const char* name = open + 2;
+    if (!starts_word(name)) return false;
+    const char* end = skip_word(name + 1);
+    const char* close = end;
+    while (is_blank(*close)) ++close;
+    if (*close != '>') return false;
+    pending_text_ = nullptr;
+    tokens_.move_to(close + 1);
+    close_element(name, static_cast<std::size_t>(end - name));
+    return true;
 }
 
 void Parser::raw_section(const Token& token) {

@@ -294,6 +294,17 @@ const char* const recorded_documents[] = {
     "<r>\xE2\x82\xAC&amp;\xE2\x82\xAC\n</r>\n<s>",
     "<a x=&amp; y=&lt;>&#x41;&#66;&#67;<b/>\n&gt;\n</A>\n<c></d>",
     "<a\nb\n=\n'1'\n>\n<c\n/>\n&lt;\n<!-- x\n-->\n&gt;</a>\n</z>",
+    // Start tags that leave the name="value" form part-way through.
+    "<r a=\"1\" b c = \"2\" d='x&amp;y' e=f>\n<s g=\"1\"/></r>",
+    "<r>\n<t h=\"1\" i=\"&bad;\"/></r>",
+    "<r a=\"1\"\n\"b\"=\"2\">",
+    "<r a=\"1\" b=\"x<y\">t</r>",
+    "<r a=\"1\" \xC3\xA9=\"2\" c/d=\"3\" e=\"\xC3\xA9\"/>",
+    "<r>\n x <a b=\"1\"/> y <!--c--> z <d e=\"2\">f</d>\n</r>",
+    "<r a=\"1\" b=\"2\"",
+    "<r a=\"1\"\n\n/>\n</x>",
+    "<r a=\"&#10;\" b=\"&lt;\n&gt;\"\n/>",
+    "<r><a b=\"1\"></b></r>",
 };
 
 // Error, line, column and tree of each document above, as the parser gave
@@ -317,6 +328,18 @@ const char* const recorded_trees[] = {
     "1:3:4 (- (\"r\" t\"\\xE2\\x82\\xAC&\\xE2\\x82\\xAC\") (\"s\"))",
     "6:4:8 ()",
     "1:12:5 (\"a\" @\"b\"=\"1\" t\"<>\" (\"c\"))",
+    // From here on, as the in-place parser gave them before start tags had a
+    // loop of their own.
+    "0:0:0 (\"r\" @\"a\"=\"1\" @\"b\"=- @\"c\"=\"2\" @\"d\"=\"x&y\" @\"e\"=\"f\" (\"s\" @\"g\"=\"1\"))",
+    "12:2:19 ()",
+    "8:2:4 ()",
+    "8:1:15 ()",
+    "0:0:0 (\"r\" @\"a\"=\"1\" @\"\\xC3\\xA9\"=\"2\" @\"c/d\"=\"3\" @\"e\"=\"\\xC3\\xA9\")",
+    "0:0:0 (\"r\" t\"x\" t\"yz\" (\"a\" @\"b\"=\"1\") (\"d\" @\"e\"=\"2\" t\"f\"))",
+    "1:1:15 (\"r\" @\"a\"=\"1\" @\"b\"=\"2\")",
+    "1:4:5 (\"r\" @\"a\"=\"1\")",
+    "0:0:0 (\"r\" @\"a\"=\"\\x0A\" @\"b\"=\"<\\x0A>\")",
+    "6:1:17 ()",
 };
 
 TEST(Parse, InPlaceEditsGiveTheRecordedTreesAndPositions) {
